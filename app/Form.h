@@ -1,0 +1,77 @@
+#pragma once
+// What the controller needs of its window. The real window lives behind this in win32/;
+// the unit tests use a fake. Geometry is in twips throughout.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace tarnwell {
+
+// An opaque native window handle; 0 means none.
+using NativeWindow = std::uintptr_t;
+
+enum class Control { lblMessage, cmdOK, cmdCancel };
+
+struct Bounds {
+  float left = 0;
+  float top = 0;
+  float width = 0;
+  float height = 0;
+};
+
+struct ScreenSize {
+  float width = 0;
+  float height = 0;
+};
+
+// Why the window is about to close, as handed to Form_QueryUnload.
+enum UnloadMode : int { vbFormControlMenu = 0, vbFormCode = 1 };
+
+// The handlers the window calls; the controller implements them.
+class FormEvents {
+ public:
+  virtual void cmdOK_Click() = 0;
+  virtual void cmdCancel_Click() = 0;
+  // Leaving `cancel` nonzero would keep the window open.
+  virtual void Form_QueryUnload(int& cancel, int unloadMode) = 0;
+
+ protected:
+  ~FormEvents() = default;
+};
+
+class Form {
+ public:
+  virtual ~Form() = default;
+
+  // False once the window has been unloaded, for instance inside a yield.
+  virtual bool Exists() const = 0;
+  virtual NativeWindow Handle() const = 0;
+
+  // The label sizes itself to its text: the width of the longest line, the height of all lines.
+  virtual void SetLabelCaption(const std::string& utf8) = 0;
+  virtual void SetLabelForeColor(std::uint32_t bgr) = 0;
+
+  // Left and top are client coordinates of the window.
+  virtual Bounds ControlBounds(Control control) const = 0;
+  virtual void MoveControl(Control control, float left, float top) = 0;
+  virtual void SetVisible(Control control, bool visible) = 0;
+
+  // The window's outer geometry: screen position of the outer top-left corner, outer size.
+  virtual Bounds WindowBounds() const = 0;
+  virtual void SetWindowLeft(float left) = 0;
+  virtual void SetWindowTop(float top) = 0;
+  virtual void SetWindowWidth(float width) = 0;
+  virtual void SetWindowHeight(float height) = 0;
+  virtual ScreenSize Screen() const = 0;
+
+  virtual void Show() = 0;
+  virtual void Repaint() = 0;
+  // Runs Form_QueryUnload, then destroys the window unless the handler kept it open.
+  virtual void Unload() = 0;
+  // Handles every message pending for the program. When none is pending, first waits up to
+  // `idleWait` for one to arrive, so that polling loops do not spin.
+  virtual void Yield(std::chrono::milliseconds idleWait) = 0;
+};
+
+}  // namespace tarnwell

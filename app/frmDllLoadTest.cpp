@@ -1,0 +1,347 @@
+#include "app/frmDllLoadTest.h"
+
+#include <chrono>
+
+namespace tarnwell {
+
+using namespace modDllUp;
+
+namespace {
+
+// How long a polling loop waits for input before it looks again: short enough to react at
+// once, long enough not to burn a core while the IDE takes its time.
+constexpr std::chrono::milliseconds kIdleWait{20};
+constexpr std::uint64_t kRegistrationLimitMs = 60'000;
+// After its window is gone the IDE may still hold the library for a moment.
+constexpr std::uint64_t kIdeExitLimitMs = 10'000;
+
+}  // namespace
+
+frmDllLoadTest::frmDllLoadTest(System& system) : sys_(system) {}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up
+
+void frmDllLoadTest::Form_Initialize() {
+  if (sys_.PreviousInstanceRunning()) EndAsSecondInstance();
+}
+
+void frmDllLoadTest::EndAsSecondInstance() {
+  result_ = ExitCode::AlreadyRunning;
+  ended_ = true;
+  sys_.EndProcess(static_cast<int>(result_));
+}
+
+void frmDllLoadTest::Form_Load(Form& form) {
+  form_ = &form;
+  CancelRequested = true;
+  if (sys_.PreviousInstanceRunning()) {
+    EndAsSecondInstance();
+    return;
+  }
+  shared_.MainWindowHandle = form.Handle();
+
+  shared_.NewDllPath = WithTrailingBackslash(sys_.ProgramFolder()) + kDllName;
+  shared_.SystemDllPath =
+      WithTrailingBackslash(sys_.GetSystemFolder(shared_.MainWindowHandle)) + kDllName;
+
+  if (sys_.FileExists(shared_.NewDllPath)) {
+    shared_.LastVersionInfo = sys_.GetVersionInfo(shared_.NewDllPath);
+    shared_.NewDllVersion = shared_.LastVersionInfo.FileVersion;
+  }
+  if (sys_.FileExists(shared_.SystemDllPath)) {
+    shared_.LastVersionInfo = sys_.GetVersionInfo(shared_.SystemDllPath);
+    shared_.SystemDllVersion = shared_.LastVersionInfo.FileVersion;
+  }
+
+  const bool installed = sys_.FileExists(shared_.SystemDllPath);
+  const bool shipped = sys_.FileExists(shared_.NewDllPath);
+  if (installed && shipped) {
+    UpdateNeeded = InstalledCopyIsOlder(shared_);
+    if (!UpdateNeeded) {
+      UpToDate();
+    } else if (sys_.IsTaskRunning(kIdeCaption)) {
+      ConfirmUpdate();
+    } else {
+      UpdateDll();
+    }
+  } else if (shipped) {
+    FreshInstall();
+  } else {
+    ReplacementMissing();
+  }
+
+  if (form.Exists()) form.Show();
+}
+
+void frmDllLoadTest::ShowOutcome(std::uint32_t colour, const std::string& text) {
+  SetLabel(colour, text);
+  Resize();
+  sys_.SetTopMost(shared_.MainWindowHandle, true);
+}
+
+void frmDllLoadTest::ConfirmUpdate() {
+  result_ = ExitCode::Cancelled;  // until the user lets the update run
+  SetLabel(kDarkBlue, MessageConfirmUpdate(shared_));
+  form_->SetVisible(Control::cmdCancel, true);
+  Resize();
+  sys_.SetTopMost(shared_.MainWindowHandle, true);
+}
+
+void frmDllLoadTest::UpToDate() {
+  // An installed copy whose version cannot be read is no proof that it is current:
+  // the shipped copy is then kept, so that a good copy of the library remains.
+  const bool keep = !IsReadableVersion(shared_.SystemDllVersion);
+  if (!keep) sys_.ShellDeleteFile(shared_.NewDllPath);
+  const bool deleted = !keep && !sys_.FileExists(shared_.NewDllPath);
+  result_ = keep ? ExitCode::Failed : ExitCode::Current;
+  ShowOutcome(kRed, MessageUpToDate(shared_, deleted, keep));
+}
+
+void frmDllLoadTest::FreshInstall() {
+  sys_.ShellMoveFile(shared_.NewDllPath, shared_.SystemDllPath);
+  if (!sys_.FileExists(shared_.SystemDllPath)) {
+    result_ = ExitCode::Failed;
+    ShowOutcome(kRed, MessageNotInstalled(shared_));
+    return;
+  }
+  const RegistrationResult registration = RunRegSvr32(kRegisterSwitches);
+  shared_.LastVersionInfo = sys_.GetVersionInfo(shared_.SystemDllPath);
+  shared_.SystemDllVersion = shared_.LastVersionInfo.FileVersion;
+  if (registration.Succeeded()) {
+    result_ = ExitCode::Current;
+    ShowOutcome(kGreen, MessageInstalled(shared_));
+  } else {
+    result_ = ExitCode::Failed;
+    ShowOutcome(kRed, MessageNotRegistered(shared_, registration));
+  }
+}
+
+void frmDllLoadTest::ReplacementMissing() {
+  result_ = ExitCode::NoReplacement;
+  ShowOutcome(kRed, MessageReplacementMissing(shared_));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands and closing
+
+void frmDllLoadTest::cmdOK_Click() {
+  // The update handles messages while it waits; a second press must not start another.
+  if (updating_) return;
+  if (UpdateNeeded) {
+    UpdateDll();
+  } else if (form_) {
+    form_->Unload();
+  }
+}
+
+void frmDllLoadTest::cmdCancel_Click() {
+  if (CancelRequested && form_) form_->Unload();
+  CancelRequested = true;
+}
+
+void frmDllLoadTest::Form_QueryUnload(int& /*cancel*/, int /*unloadMode*/) {
+  CancelRequested = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The update
+
+void frmDllLoadTest::UpdateDll() {
+  if (updating_) return;
+  updating_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{updating_};
+
+  bool IdeWasRunning = false;
+  std::unique_ptr<Process> ide;
+  if (sys_.IsTaskRunning(kIdeCaption)) {
+    IdeWasRunning = true;
+    if (!AskIdeToClose(ide)) return;
+  }
+  if (!AwaitIde(ide.get())) return;
+
+  CancelRequested = false;
+  SetLabelText(MessageUpdateInProgress());
+
+  // From here on the files are changed; should the window be closed meanwhile, the work is
+  // still finished, so that the library is never left half replaced.
+  const std::string& installedPath = shared_.SystemDllPath;
+  std::string backup;
+  if (sys_.FileExists(installedPath)) {
+    RunRegSvr32(kUnregisterSwitches);
+    backup = sys_.BackupFile(installedPath);
+    sys_.ShellDeleteFile(installedPath);
+  }
+
+  if (sys_.FileExists(installedPath)) {
+    // The old copy is still there, most likely in use: keep it working.
+    if (!backup.empty()) sys_.RemoveFile(backup);
+    RunRegSvr32(kRegisterSwitches);
+    result_ = ExitCode::Failed;
+    ReportUpdate(kRed, MessageUpdateFailed());
+    return;
+  }
+
+  sys_.ShellMoveFile(shared_.NewDllPath, installedPath);
+  if (sys_.FileExists(installedPath)) {
+    if (!backup.empty()) sys_.RemoveFile(backup);
+    const RegistrationResult registration = RunRegSvr32(kRegisterSwitches);
+    if (registration.Succeeded()) {
+      result_ = ExitCode::Current;
+      ReportUpdate(kGreen, MessageUpdated(shared_));
+    } else {
+      result_ = ExitCode::Failed;
+      ReportUpdate(kRed, MessageUpdatedNotRegistered(shared_, registration));
+    }
+  } else {
+    // The new copy did not arrive: put the old one back rather than leave none.
+    const bool restored = !backup.empty() && sys_.RestoreFile(backup, installedPath) &&
+                          sys_.FileExists(installedPath);
+    if (restored) RunRegSvr32(kRegisterSwitches);
+    result_ = ExitCode::Failed;
+    ReportUpdate(kRed, MessageRestored(shared_, restored));
+  }
+
+  if (IdeWasRunning) RestartIde();
+}
+
+bool frmDllLoadTest::AskIdeToClose(std::unique_ptr<Process>& ide) {
+  SetLabel(kOrange, MessageWaitingForIde());
+  form_->SetVisible(Control::cmdOK, false);
+  form_->SetVisible(Control::cmdCancel, true);
+  UpdateNeeded = false;
+  Resize();
+  const Bounds window = form_->WindowBounds();
+  form_->SetWindowTop(window.top + window.height);
+
+  // Held before the request, so that the IDE's process can be waited for once its window is gone.
+  ide = sys_.OpenTaskProcess(kIdeCaption);
+  sys_.EndTask(kIdeCaption);
+  if (form_->Exists()) return true;
+  // Closed inside EndTask's yield: nothing has been touched, and nothing will be.
+  result_ = ExitCode::Cancelled;
+  return false;
+}
+
+bool frmDllLoadTest::AwaitIde(Process* ide) {
+  CancelRequested = false;
+  while (sys_.IsTaskRunning(kIdeCaption)) {
+    form_->Yield(kIdleWait);
+    // Tested right after the yield: a cancel wins over the IDE going away in the same pass.
+    if (CancelRequested || !form_->Exists()) {
+      AbandonUpdate();
+      return false;
+    }
+  }
+  if (ide && !AwaitProcess(*ide, kIdeExitLimitMs)) {
+    AbandonUpdate();
+    return false;
+  }
+  return true;
+}
+
+void frmDllLoadTest::AbandonUpdate() {
+  result_ = ExitCode::Cancelled;
+  if (form_->Exists()) form_->Unload();
+}
+
+bool frmDllLoadTest::AwaitProcess(Process& process, std::uint64_t limitMs) {
+  const std::uint64_t start = sys_.TickCount();
+  while (!process.ExitCode() && sys_.TickCount() - start < limitMs) {
+    form_->Yield(kIdleWait);
+    if (CancelRequested || !form_->Exists()) return false;
+  }
+  return true;
+}
+
+RegistrationResult frmDllLoadTest::RunRegSvr32(const std::string& switches) {
+  const std::string directory = sys_.SystemDirectory();
+  auto tool = sys_.Launch(RegSvr32Program(directory),
+                          RegSvr32CommandLine(directory, switches, shared_.SystemDllPath),
+                          kShowMinimized);
+  if (!tool) return {RegistrationResult::Kind::NotStarted};
+
+  // Messages are handled meanwhile; whatever the handlers do, this wait does not end early.
+  const std::uint64_t start = sys_.TickCount();
+  for (;;) {
+    if (const auto code = tool->ExitCode()) return {RegistrationResult::Kind::Finished, *code};
+    if (sys_.TickCount() - start >= kRegistrationLimitMs) return {RegistrationResult::Kind::TimedOut};
+    form_->Yield(kIdleWait);
+  }
+}
+
+void frmDllLoadTest::ReportUpdate(std::uint32_t colour, const std::string& text) {
+  CancelRequested = false;
+  if (!form_->Exists()) return;
+  SetLabel(colour, text);
+  form_->SetVisible(Control::cmdOK, true);
+  form_->SetVisible(Control::cmdCancel, false);
+  UpdateNeeded = false;
+  Resize();
+  form_->Repaint();
+  form_->Show();
+}
+
+void frmDllLoadTest::RestartIde() {
+  const std::string program =
+      WithTrailingBackslash(sys_.GetProgramFilesFolder(shared_.MainWindowHandle)) + kIdeExecutable;
+  if (!sys_.FileExists(program)) return;
+  // An elevated program must not hand its rights to the IDE: the desktop's shell starts
+  // it as the user. Where that is not possible, it is started directly.
+  if (sys_.IsElevated() && sys_.LaunchAsDesktopUser(program)) return;
+  sys_.Launch(program, "\"" + program + "\"", kShowNormal);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+void frmDllLoadTest::Resize() {
+  if (!form_ || !form_->Exists()) return;
+  Form& f = *form_;
+  const Bounds label = f.ControlBounds(Control::lblMessage);
+  f.SetWindowWidth(label.width + 90);
+  f.MoveControl(Control::lblMessage, 0, label.top);
+
+  // W is what the window really took, not what was asked for.
+  const float W = f.WindowBounds().width;
+  const float buttonsTop = label.height + label.top + 100;
+  const Bounds ok = f.ControlBounds(Control::cmdOK);
+  const Bounds cancel = f.ControlBounds(Control::cmdCancel);
+  if (UpdateNeeded) {
+    f.MoveControl(Control::cmdOK, W / 2 + 20, buttonsTop);
+    f.SetVisible(Control::cmdCancel, true);
+    f.MoveControl(Control::cmdCancel, W / 2 - (cancel.width + 20),
+                  f.ControlBounds(Control::cmdOK).top);
+  } else {
+    f.MoveControl(Control::cmdOK, W / 2 - ok.width / 2, buttonsTop);
+    f.MoveControl(Control::cmdCancel, W / 2 - cancel.width / 2, buttonsTop);
+  }
+  const Bounds placed = f.ControlBounds(Control::cmdOK);
+  f.SetWindowHeight(placed.height + placed.top + 500);
+  CenterForm();
+}
+
+void frmDllLoadTest::CenterForm() {
+  const ScreenSize screen = form_->Screen();
+  const Bounds window = form_->WindowBounds();
+  form_->SetWindowLeft(screen.width / 2 - window.width / 2);
+  form_->SetWindowTop(screen.height / 2 - window.height / 2);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing to the window
+
+void frmDllLoadTest::SetLabel(std::uint32_t colour, const std::string& text) {
+  if (!form_->Exists()) return;
+  form_->SetLabelForeColor(colour);
+  form_->SetLabelCaption(text);
+}
+
+void frmDllLoadTest::SetLabelText(const std::string& text) {
+  if (form_->Exists()) form_->SetLabelCaption(text);
+}
+
+}  // namespace tarnwell

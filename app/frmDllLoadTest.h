@@ -1,0 +1,81 @@
+#pragma once
+// The program's window and everything it decides: the start-up check, the update, the
+// commands and closing. It reaches the screen only through Form and the OS only through System.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/Form.h"
+#include "app/System.h"
+#include "app/modDllUp.h"
+
+namespace tarnwell {
+
+class frmDllLoadTest final : public FormEvents {
+ public:
+  explicit frmDllLoadTest(System& system);
+
+  // Handlers, named as the window system calls them.
+  void Form_Initialize();
+  // `form` is this window, created with its design values and not yet shown.
+  void Form_Load(Form& form);
+  void cmdOK_Click() override;
+  void cmdCancel_Click() override;
+  void Form_QueryUnload(int& cancel, int unloadMode) override;
+
+  // Public methods.
+  void Resize();
+  void UpdateDll();
+
+  // Window flags.
+  bool UpdateNeeded = false;
+  bool CancelRequested = false;
+
+  // The process's exit code for the state the program is in now.
+  ExitCode Result() const { return result_; }
+  // True once EndProcess has been asked for (only a fake System returns from it).
+  bool Ended() const { return ended_; }
+  const modDllUp::SharedState& Shared() const { return shared_; }
+
+ private:
+  void CenterForm();
+  void EndAsSecondInstance();
+
+  // The outcomes of the start-up check.
+  void ConfirmUpdate();
+  void UpToDate();
+  void FreshInstall();
+  void ReplacementMissing();
+  void ShowOutcome(std::uint32_t colour, const std::string& text);
+
+  // Steps of the update.
+  // Shows the waiting state and posts the IDE a close request; false when the window was
+  // closed meanwhile. `ide` receives the IDE's process.
+  bool AskIdeToClose(std::unique_ptr<Process>& ide);
+  // Waits until no IDE window is left and `ide` (if any) has ended; false when cancelled.
+  bool AwaitIde(Process* ide);
+  void ReportUpdate(std::uint32_t colour, const std::string& text);
+  void RestartIde();
+
+  // Starts the registration tool and waits for it, handling messages meanwhile.
+  RegistrationResult RunRegSvr32(const std::string& switches);
+  // Waits for `process` up to `limitMs`, handling messages. False when the user cancelled.
+  bool AwaitProcess(Process& process, std::uint64_t limitMs);
+  // Ends the wait for the IDE on the user's request: closes the window (unless the yield
+  // already did) and records the cancel.
+  void AbandonUpdate();
+
+  // Writes to the window only while it exists: it may have been closed inside a yield.
+  void SetLabel(std::uint32_t colour, const std::string& text);
+  void SetLabelText(const std::string& text);
+
+  System& sys_;
+  Form* form_ = nullptr;
+  modDllUp::SharedState shared_;
+  ExitCode result_ = ExitCode::Current;
+  bool ended_ = false;
+  bool updating_ = false;
+};
+
+}  // namespace tarnwell

@@ -1,0 +1,102 @@
+#pragma once
+// Program-wide state, the fixed names and texts, path building and the version comparison.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Form.h"
+#include "services/VersionInfo.h"
+
+namespace tarnwell {
+
+// What the process answers to whoever started it.
+enum class ExitCode : int {
+  Current = 0,         // the library is installed and current
+  NoReplacement = 1,   // no new copy beside the program
+  Failed = 2,          // an install, update or registration failed
+  Cancelled = 3,       // the user ended the program before an offered update ran
+  AlreadyRunning = 4,  // another instance is running
+};
+
+// How a run of the registration tool ended.
+struct RegistrationResult {
+  enum class Kind { Finished, NotStarted, TimedOut } kind = Kind::Finished;
+  std::uint32_t exitCode = 0;
+  bool Succeeded() const { return kind == Kind::Finished && exitCode == 0; }
+};
+
+namespace modDllUp {
+
+inline constexpr char kDllName[] = "Quandrel.dll";
+inline constexpr char kIdeCaption[] = "Corvex IDE";
+inline constexpr char kIdeExecutable[] = "CorvexIDE\\CorvexIDE.exe";
+inline constexpr char kRegSvr32[] = "regsvr32.exe";
+inline constexpr char kRegisterSwitches[] = "/s";
+inline constexpr char kUnregisterSwitches[] = "/u /s";
+inline constexpr char kNewLine[] = "\r\n";
+
+// Label colours, 0xBBGGRR.
+inline constexpr std::uint32_t kDarkBlue = 0xC00000;
+inline constexpr std::uint32_t kRed = 0x0000FF;
+inline constexpr std::uint32_t kGreen = 0x00C000;
+inline constexpr std::uint32_t kOrange = 0x0080FF;
+
+struct SharedState {
+  std::string SystemDllVersion;
+  std::vector<std::string> SystemVersionParts;
+  // Parts reach 65535, so each is held in 16 bits.
+  std::array<std::uint16_t, 4> SystemVersionBytes{};
+  std::string NewDllVersion;
+  std::vector<std::string> NewVersionParts;
+  std::array<std::uint16_t, 4> NewVersionBytes{};
+  std::string SystemDllPath;
+  std::string NewDllPath;
+  VersionInfo LastVersionInfo;
+  NativeWindow MainWindowHandle = 0;
+};
+
+// `folder` with a "\" appended unless it already ends in one; "" becomes "\".
+std::string WithTrailingBackslash(std::string folder);
+
+// "1.2.3.4" -> {"1","2","3","4"}; "" -> {}; every "." splits.
+std::vector<std::string> SplitVersion(std::string_view version);
+
+// A decimal part from 0 to 65535; nothing for anything else.
+std::optional<std::uint16_t> ParseVersionPart(std::string_view part);
+
+// Splits both versions into `state`'s parts and converts the pairs up to the first that
+// differs. True when the installed copy is older. Versions that are not four parts, or a
+// part reached that is not a number, leave the answer false.
+bool InstalledCopyIsOlder(SharedState& state);
+
+// True when `version` is four decimal parts, i.e. was read from a version resource.
+bool IsReadableVersion(std::string_view version);
+
+// The registration tool's command line: its quoted full path, the switches, the quoted library.
+std::string RegSvr32Program(const std::string& systemDirectory);
+std::string RegSvr32CommandLine(const std::string& systemDirectory, const std::string& switches,
+                                const std::string& libraryPath);
+
+// The status texts. Lines are joined by CR LF, with none after the last.
+std::string JoinLines(std::initializer_list<std::string_view> lines);
+std::string MessageConfirmUpdate(const SharedState& s);                  // dark blue
+std::string MessageUpToDate(const SharedState& s, bool deleted, bool kept);  // red
+std::string MessageInstalled(const SharedState& s);                      // green
+std::string MessageNotInstalled(const SharedState& s);                   // red
+std::string MessageNotRegistered(const SharedState& s, const RegistrationResult& r);  // red
+std::string MessageReplacementMissing(const SharedState& s);             // red
+std::string MessageWaitingForIde();                                      // orange
+std::string MessageUpdateInProgress();
+std::string MessageUpdateFailed();                                       // red
+std::string MessageUpdated(const SharedState& s);                        // green
+std::string MessageUpdatedNotRegistered(const SharedState& s, const RegistrationResult& r);
+std::string MessageRestored(const SharedState& s, bool restored);        // red
+// "RegSvr32 exit code N", "RegSvr32 could not be started" or "RegSvr32 did not finish".
+std::string RegistrationLine(const RegistrationResult& r);
+
+}  // namespace modDllUp
+}  // namespace tarnwell

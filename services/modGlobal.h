@@ -1,0 +1,44 @@
+#pragma once
+// Small services over the window manager and runtime errors, and the one test of a path.
+
+#include <cstdint>
+#include <string>
+
+#include "app/Form.h"
+#include "services/RuntimeError.h"
+
+namespace tarnwell::modGlobal {
+
+// The application title that message boxes without a title of their own show.
+inline constexpr char kAppTitle[] = "TarnwellUpdate";
+
+// True when a directory search for `path` finds anything: a file, a folder, or a match of
+// the wildcards * and ? in its last component. False for "" and for a path ending in "\".
+bool FileExists(const std::string& path);
+
+// Puts `window` into the topmost band (or takes it out) and shows it; position and size stay.
+void SetTopMost(NativeWindow window, bool topmost);
+// The same for any window object that has an hWnd.
+template <typename WindowObject>
+  requires requires(const WindowObject& w) { NativeWindow(w.hWnd()); }
+void SetTopMost(const WindowObject& window, bool topmost) {
+  SetTopMost(NativeWindow(window.hWnd()), topmost);
+}
+
+// True when a top-level window whose whole title is `caption` exists. A failed search is
+// reported through ShowError and answers false.
+bool IsTaskRunning(const std::string& caption);
+
+// Asks the first top-level window titled `caption` to close: posts WM_CLOSE unless the
+// window is disabled, then yields once. -1 when the window was found and valid, else 0.
+// Never waits for the window to go.
+std::int16_t EndTask(const std::string& caption);
+
+// Describes `error` in a modal box with the critical icon, titled subject + " " + procedure.
+void ShowError(const RuntimeError& error, const std::string& subject,
+               const std::string& procedure);
+
+// A modal box with `text`, an OK button, no icon, titled "TarnwellUpdate".
+void ShowMessage(const std::string& text);
+
+}  // namespace tarnwell::modGlobal

@@ -1,0 +1,79 @@
+#pragma once
+// A window in memory, with the classic frame (45 twips at the sides and bottom, 330 above
+// the client area) and a label that measures 90 twips a character and 195 a line.
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/Form.h"
+
+namespace tarnwell::testing {
+
+class FakeForm final : public Form {
+ public:
+  static constexpr float kCharWidth = 90;
+  static constexpr float kLineHeight = 195;
+  static constexpr float kFrameWidth = 90;    // outer width minus client width
+  static constexpr float kFrameHeight = 375;  // outer height minus client height
+
+  explicit FakeForm(FormEvents& events);
+
+  // Form
+  bool Exists() const override { return exists_; }
+  NativeWindow Handle() const override { return 0x1234; }
+  void SetLabelCaption(const std::string& text) override;
+  void SetLabelForeColor(std::uint32_t bgr) override;
+  Bounds ControlBounds(Control control) const override;
+  void MoveControl(Control control, float left, float top) override;
+  void SetVisible(Control control, bool visible) override;
+  Bounds WindowBounds() const override { return window_; }
+  void SetWindowLeft(float left) override;
+  void SetWindowTop(float top) override;
+  void SetWindowWidth(float width) override;
+  void SetWindowHeight(float height) override;
+  ScreenSize Screen() const override { return screen; }
+  void Show() override;
+  void Repaint() override;
+  void Unload() override;
+  void Yield(std::chrono::milliseconds idleWait) override;
+
+  // The user closes the window with its close box.
+  void CloseBox();
+  // The user presses a button (only a visible one can be pressed).
+  void Press(Control button);
+
+  // What the window shows.
+  std::string caption;
+  std::uint32_t foreColor = 0xC00000;
+  bool shown = false;
+  int repaints = 0;
+  bool Visible(Control control) const { return visible_.at(control); }
+
+  // Settings of the simulated window system.
+  ScreenSize screen{19200, 15360};
+  float minimumWidth = 0;  // the window system refuses narrower windows
+
+  // Runs on every yield; `yields` counts them, starting at 1.
+  std::function<void(int yields)> onYield;
+  int yields = 0;
+  std::chrono::milliseconds idleWaited{0};
+  // Called with the wait of every yield, for a clock that moves with it.
+  std::function<void(std::chrono::milliseconds)> onIdle;
+
+  // Writes to the window after it was unloaded: the controller must make none.
+  std::vector<std::string> writesAfterUnload;
+  std::vector<int> unloadModes;
+
+ private:
+  void Write(const char* what);
+
+  FormEvents& events_;
+  bool exists_ = true;
+  Bounds window_;
+  std::map<Control, Bounds> controls_;
+  std::map<Control, bool> visible_;
+};
+
+}  // namespace tarnwell::testing

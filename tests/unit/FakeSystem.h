@@ -1,0 +1,102 @@
+#pragma once
+// An operating system in memory: files with versions, IDE windows, a registration tool and a
+// clock, scripted by the tests. Everything it is asked to do is written to `log`.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/System.h"
+
+namespace tarnwell::testing {
+
+inline const std::string kProgramFolder = "C:\\Tools\\Update";
+inline const std::string kSystemFolder = "C:\\Windows\\SysWOW64";
+inline const std::string kShipped = kProgramFolder + "\\Quandrel.dll";
+inline const std::string kInstalled = kSystemFolder + "\\Quandrel.dll";
+inline const std::string kIdeProgram = "C:\\Program Files\\CorvexIDE\\CorvexIDE.exe";
+inline const std::string kRegSvr32 = "C:\\Windows\\system32\\regsvr32.exe";
+
+class FakeSystem final : public System {
+ public:
+  struct File {
+    std::string version;  // "" for a file without version information
+    bool locked = false;  // held open by someone: neither deleted nor moved
+  };
+  // How the registration tool behaves.
+  struct Tool {
+    bool starts = true;
+    bool finishes = true;
+    std::uint32_t exitCode = 0;
+    int runningPolls = 2;  // polls that still see it running
+  };
+
+  // ---- scripted state
+  bool previousInstance = false;
+  std::string programFolder = kProgramFolder;
+  std::string systemFolder = kSystemFolder;
+  std::string programFilesFolder = "C:\\Program Files";
+  std::map<std::string, File> files;
+  Tool registerTool;
+  Tool unregisterTool;
+  int ideWindows = 0;
+  bool ideDisabled = false;
+  bool ideRefusesToClose = false;
+  // Polls of the IDE's process that still see it running once its windows are gone.
+  int ideProcessLingers = 0;
+  bool elevated = false;
+  bool desktopLaunchWorks = true;
+  bool moveFails = false;
+  bool backupFails = false;
+  bool restoreFails = false;
+  // Runs inside EndTask's single yield.
+  std::function<void()> onEndTaskYield;
+  std::uint64_t now = 1000;
+
+  // ---- what happened
+  std::vector<std::string> log;
+  std::vector<std::string> commandLines;
+  int instanceChecks = 0;
+  int endedWith = -1;
+  int versionBoxes = 0;
+  int closeRequests = 0;
+  std::vector<std::string> trash;
+  std::vector<std::pair<NativeWindow, bool>> topMost;
+
+  // Convenience.
+  void Ship(const std::string& version) { files[kShipped] = {version}; }
+  void Install(const std::string& version) { files[kInstalled] = {version}; }
+  void InstallIde() { files[kIdeProgram] = {"1.0.0.0"}; }
+  bool Has(const std::string& path) const { return files.count(path) != 0; }
+  std::string VersionAt(const std::string& path) const;
+  bool Logged(const std::string& entry) const;
+  int Count(const std::string& prefix) const;
+
+  // ---- System
+  bool PreviousInstanceRunning() override;
+  void EndProcess(int exitCode) override;
+  std::string ProgramFolder() override { return programFolder; }
+  std::string SystemDirectory() override { return "C:\\Windows\\system32"; }
+  std::unique_ptr<Process> Launch(const std::string& program, const std::string& commandLine,
+                                  int windowState) override;
+  bool IsElevated() override { return elevated; }
+  bool LaunchAsDesktopUser(const std::string& program) override;
+  std::unique_ptr<Process> OpenTaskProcess(const std::string& caption) override;
+  std::uint64_t TickCount() override { return now; }
+  bool FileExists(const std::string& path) override { return Has(path); }
+  bool IsTaskRunning(const std::string& caption) override;
+  std::int16_t EndTask(const std::string& caption) override;
+  void SetTopMost(NativeWindow window, bool topmost) override;
+  std::string GetSystemFolder(NativeWindow) override { return systemFolder; }
+  std::string GetProgramFilesFolder(NativeWindow) override { return programFilesFolder; }
+  VersionInfo GetVersionInfo(const std::string& path) override;
+  void ShellMoveFile(const std::string& source, const std::string& destination) override;
+  void ShellDeleteFile(const std::string& path) override;
+  std::string BackupFile(const std::string& path) override;
+  bool RestoreFile(const std::string& backup, const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
+};
+
+}  // namespace tarnwell::testing

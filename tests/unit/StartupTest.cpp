@@ -1,0 +1,214 @@
+// The start-up check: which outcome the two copies lead to, and what each outcome shows.
+#include "tests/unit/Harness.h"
+
+namespace tarnwell::testing {
+namespace {
+
+using namespace modDllUp;
+
+class Startup : public ControllerTest {};
+
+TEST_F(Startup, SecondInstanceEndsBeforeAnyWindowOrFile) {
+  sys.previousInstance = true;
+  sys.Ship("2.0.0.0");
+  Start();
+  EXPECT_EQ(sys.endedWith, 4);
+  EXPECT_FALSE(form.shown);
+  EXPECT_TRUE(sys.log == std::vector<std::string>{"end process 4"});
+  EXPECT_TRUE(sys.Has(kShipped));
+}
+
+TEST_F(Startup, InstanceIsCheckedAgainWhenTheWindowLoads) {
+  Start();
+  EXPECT_EQ(sys.instanceChecks, 2);
+  EXPECT_TRUE(frm.CancelRequested);
+}
+
+TEST_F(Startup, PathsAreBuiltFromTheProgramAndSystemFolders) {
+  sys.programFolder = "D:\\";
+  sys.systemFolder = "";
+  Start();
+  EXPECT_EQ(frm.Shared().NewDllPath, "D:\\Quandrel.dll");
+  EXPECT_EQ(frm.Shared().SystemDllPath, "\\Quandrel.dll");
+  EXPECT_EQ(frm.Shared().MainWindowHandle, form.Handle());
+}
+
+TEST_F(Startup, LastVersionInfoHoldsTheInstalledCopyWhenBothExist) {
+  sys.Ship("1.2.3.4");
+  sys.Install("1.2.3.5");
+  Start();
+  EXPECT_EQ(frm.Shared().LastVersionInfo.FileVersion, "1.2.3.5");
+  EXPECT_EQ(frm.Shared().NewDllVersion, "1.2.3.4");
+  EXPECT_EQ(frm.Shared().SystemDllVersion, "1.2.3.5");
+}
+
+TEST_F(Startup, EqualVersionsDeleteTheShippedCopy) {
+  sys.Ship("1.2.3.4");
+  sys.Install("1.2.3.4");
+  Start();
+  EXPECT_FALSE(sys.Has(kShipped));
+  EXPECT_EQ(sys.VersionAt(kInstalled), "1.2.3.4");
+  EXPECT_EQ(sys.trash, std::vector<std::string>{kShipped + " 1.2.3.4"});
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(form.caption,
+            "The current Quandrel.dll Version: 1.2.3.4\r\nis upto date the\r\n" + kShipped +
+                "\r\nQuandrel.dll Version: 1.2.3.4\r\nhas been deleted");
+  EXPECT_TRUE(form.Visible(Control::cmdOK));
+  EXPECT_FALSE(form.Visible(Control::cmdCancel));
+  EXPECT_FALSE(frm.UpdateNeeded);
+  EXPECT_TRUE(form.shown);
+  EXPECT_EQ(sys.topMost, (std::vector<std::pair<NativeWindow, bool>>{{form.Handle(), true}}));
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(Startup, NewerInstalledCopyReadsLikeEqualVersions) {
+  sys.Ship("1.2.3.4");
+  sys.Install("1.2.3.5");
+  Start();
+  EXPECT_FALSE(sys.Has(kShipped));
+  EXPECT_NE(form.caption.find("Version: 1.2.3.5\r\nis upto date the"), std::string::npos);
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(Startup, ShippedCopyThatCannotBeDeletedIsReportedSo) {
+  sys.Ship("1.2.3.4");
+  sys.files[kShipped].locked = true;
+  sys.Install("1.2.3.4");
+  Start();
+  EXPECT_TRUE(sys.Has(kShipped));
+  EXPECT_TRUE(form.caption.ends_with("\r\ncould not be deleted"));
+}
+
+TEST_F(Startup, ShippedCopyWithoutVersionIsDeletedAsUpToDate) {
+  sys.Ship("");
+  sys.Install("1.2.3.4");
+  Start();
+  EXPECT_EQ(sys.versionBoxes, 1);
+  EXPECT_FALSE(sys.Has(kShipped));
+  EXPECT_NE(form.caption.find("\r\nQuandrel.dll Version: \r\nhas been deleted"), std::string::npos);
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(Startup, UnreadableInstalledCopyNeverCostsTheShippedOne) {
+  sys.Ship("1.2.3.4");
+  sys.Install("");
+  Start();
+  EXPECT_EQ(sys.versionBoxes, 1);
+  EXPECT_TRUE(sys.Has(kShipped));
+  EXPECT_TRUE(sys.Has(kInstalled));
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_TRUE(form.caption.starts_with("The current Quandrel.dll Version: \r\nis upto date the"));
+  EXPECT_TRUE(form.caption.ends_with("\r\nhas NOT been deleted"));
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Startup, FreshInstallMovesRegistersAndRereadsTheVersion) {
+  sys.Ship("1.2.3.4");
+  Start();
+  EXPECT_FALSE(sys.Has(kShipped));
+  EXPECT_EQ(sys.VersionAt(kInstalled), "1.2.3.4");
+  EXPECT_EQ(sys.commandLines,
+            std::vector<std::string>{"\"C:\\Windows\\system32\\regsvr32.exe\" /s \"" + kInstalled + "\""});
+  EXPECT_TRUE(sys.Logged("register 1.2.3.4 state 2"));
+  EXPECT_EQ(form.foreColor, kGreen);
+  EXPECT_EQ(form.caption, "Quandrel.dll \r\nVersion: 1.2.3.4\r\nInstalled and registered");
+  EXPECT_GT(form.yields, 0) << "the registration is waited for with messages handled";
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(Startup, FreshInstallWhoseRegistrationFailsSaysSo) {
+  sys.Ship("1.2.3.5");
+  sys.registerTool.exitCode = 5;
+  Start();
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(form.caption,
+            "Quandrel.dll \r\nVersion: 1.2.3.5\r\nInstalled but NOT REGISTERED\r\nRegSvr32 exit code 5");
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Startup, FreshInstallWhoseRegistrationToolIsMissingOrHangs) {
+  sys.Ship("1.2.3.5");
+  sys.registerTool.starts = false;
+  Start();
+  EXPECT_TRUE(form.caption.ends_with("\r\nRegSvr32 could not be started"));
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Startup, RegistrationIsAbandonedAfterAMinute) {
+  sys.Ship("1.2.3.5");
+  sys.registerTool.finishes = false;
+  const auto started = sys.now;
+  Start();
+  EXPECT_TRUE(form.caption.ends_with("\r\nRegSvr32 did not finish"));
+  EXPECT_GE(sys.now - started, 60'000u);
+  EXPECT_LT(sys.now - started, 61'000u);
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Startup, FreshInstallWhoseMoveFailsKeepsTheShippedCopy) {
+  sys.Ship("1.2.3.4");
+  sys.moveFails = true;
+  Start();
+  EXPECT_TRUE(sys.Has(kShipped));
+  EXPECT_EQ(sys.Count("register"), 0);
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(form.caption,
+            "Quandrel.dll \r\nVersion: \r\nNOT INSTALLED OR REGISTERED\r\nSEE MANUAL INSTALLATION\r\n"
+            "in the Fennick Help file");
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Startup, MissingReplacementTouchesNothing) {
+  sys.Install("1.2.3.4");
+  Start();
+  EXPECT_TRUE(sys.log.empty());
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(form.caption, "No Quandrel.dll found at\r\n" + kShipped);
+  EXPECT_EQ(ExitCode(), 1);
+}
+
+TEST_F(Startup, NeitherCopyIsAlsoAMissingReplacement) {
+  Start();
+  EXPECT_EQ(form.caption, "No Quandrel.dll found at\r\n" + kShipped);
+  EXPECT_TRUE(form.shown);
+  EXPECT_EQ(ExitCode(), 1);
+}
+
+TEST_F(Startup, OlderCopyWithTheIdeOpenAsksFirst) {
+  sys.Ship("1.2.10.0");
+  sys.Install("1.2.9.0");
+  sys.ideWindows = 1;
+  Start();
+  EXPECT_TRUE(frm.UpdateNeeded);
+  EXPECT_TRUE(frm.CancelRequested);
+  EXPECT_EQ(form.foreColor, kDarkBlue);
+  EXPECT_EQ(form.caption,
+            "The current Quandrel.dll \r\nVersion: 1.2.9.0\r\nNeeds to be updated to\r\n"
+            "Version: 1.2.10.0\r\nThis programme requires the Corvex IDE to be closed down\r\n"
+            "Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll\r\n"
+            "Press 'Cancel' to Abort the Update of the Quandrel.dll");
+  EXPECT_TRUE(form.Visible(Control::cmdOK));
+  EXPECT_TRUE(form.Visible(Control::cmdCancel));
+  EXPECT_TRUE(sys.log.empty()) << "nothing is installed before the user agrees";
+  EXPECT_EQ(sys.topMost.size(), 1u);
+  EXPECT_TRUE(form.shown);
+  EXPECT_EQ(ExitCode(), 3) << "closing now would leave the update undone";
+}
+
+TEST_F(Startup, OlderCopyWithoutTheIdeIsUpdatedBeforeTheWindowShows) {
+  sys.Ship("1.0.0.300");
+  sys.Install("1.0.0.0");
+  Start();
+  EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.300");
+  EXPECT_FALSE(sys.Has(kShipped));
+  EXPECT_EQ(form.foreColor, kGreen);
+  EXPECT_EQ(form.caption,
+            "Quandrel.dll Version: 1.0.0.0\r\nhas being updated to\r\nQuandrel.dll Version: 1.0.0.300");
+  EXPECT_TRUE(form.shown);
+  EXPECT_TRUE(sys.topMost.empty());
+  EXPECT_EQ(sys.closeRequests, 0);
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+}  // namespace
+}  // namespace tarnwell::testing

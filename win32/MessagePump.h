@@ -1,0 +1,20 @@
+#pragma once
+// The program's one message pump, shared by the main loop, the window's yields and EndTask.
+
+#include <windows.h>
+
+namespace tarnwell::win32 {
+
+// The window whose keyboard interface (Tab between buttons, Alt+O, Alt+C) the pump serves.
+void SetKeyboardWindow(HWND window);
+
+// Handles every message pending for this thread, then returns.
+void DoEvents();
+
+// When no message is pending, waits up to `milliseconds` for one; then handles all pending.
+void WaitThenDoEvents(DWORD milliseconds);
+
+// Runs the program's message loop until `window` no longer exists.
+void RunUntilDestroyed(HWND window);
+
+}  // namespace tarnwell::win32

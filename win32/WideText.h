@@ -1,0 +1,12 @@
+#pragma once
+// UTF-8 in the portable code, UTF-16 at the platform's W entry points: converted here only.
+
+#include <string>
+#include <string_view>
+
+namespace tarnwell::win32 {
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+
+}  // namespace tarnwell::win32
