@@ -34,7 +34,7 @@ void FakeForm::SetLabelCaption(const std::string& text) {
     start = end + 2;
   }
   auto& label = controls_[Control::lblMessage];
-  label.width = static_cast<float>(widest) * kCharWidth;
+  label.width = static_cast<float>(widest) * charWidth;
   label.height = static_cast<float>(lines) * kLineHeight;
 }
 

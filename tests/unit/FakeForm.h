@@ -13,7 +13,7 @@ namespace tarnwell::testing {
 
 class FakeForm final : public Form {
  public:
-  static constexpr float kCharWidth = 90;
+  float charWidth = 90;  // of every character of the label
   static constexpr float kLineHeight = 195;
   static constexpr float kFrameWidth = 90;    // outer width minus client width
   static constexpr float kFrameHeight = 375;  // outer height minus client height

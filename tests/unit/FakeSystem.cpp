@@ -80,7 +80,12 @@ std::unique_ptr<Process> FakeSystem::OpenTaskProcess(const std::string&) {
       [this] { return ideWindows > 0 || ideProcessLingers-- > 0; }, 0);
 }
 
-bool FakeSystem::IsTaskRunning(const std::string&) { return ideWindows > 0; }
+bool FakeSystem::IsTaskRunning(const std::string&) {
+  const bool running = ideWindows > 0;
+  ++taskSearches;
+  if (onTaskSearch) onTaskSearch(taskSearches);
+  return running;
+}
 
 std::int16_t FakeSystem::EndTask(const std::string&) {
   if (ideWindows == 0) return 0;

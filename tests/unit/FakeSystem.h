@@ -51,6 +51,9 @@ class FakeSystem final : public System {
   bool moveFails = false;
   bool backupFails = false;
   bool restoreFails = false;
+  // Runs after every search for the IDE's window; `searches` counts them, starting at 1.
+  std::function<void(int searches)> onTaskSearch;
+  int taskSearches = 0;
   // Runs inside EndTask's single yield.
   std::function<void()> onEndTaskYield;
   std::uint64_t now = 1000;

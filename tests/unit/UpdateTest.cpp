@@ -1,0 +1,394 @@
+// The update of an older installed copy: closing the IDE, waiting, replacing, reporting.
+#include "tests/unit/Harness.h"
+
+namespace tarnwell::testing {
+namespace {
+
+using namespace modDllUp;
+
+class Update : public ControllerTest {
+ protected:
+  Update() {
+    sys.Install("1.0.0.0");
+    sys.Ship("2.0.0.0");
+    sys.InstallIde();
+  }
+
+  // Start-up with the IDE open leaves the two-button offer; OK then runs the update.
+  void OfferThenPressOK() {
+    sys.ideWindows = 1;
+    Start();
+    ASSERT_TRUE(frm.UpdateNeeded);
+    form.Press(Control::cmdOK);
+  }
+
+  std::vector<std::string> FileWork() const {
+    std::vector<std::string> work;
+    for (const auto& entry : sys.log) {
+      if (entry.rfind("close", 0) != 0) work.push_back(entry);
+    }
+    return work;
+  }
+
+  void ExpectUntouched() const {
+    EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.0");
+    EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
+    EXPECT_EQ(sys.Count("unregister"), 0);
+    EXPECT_EQ(sys.Count("delete"), 0);
+    EXPECT_EQ(sys.Count("start"), 0);
+  }
+
+  static std::string Registered(const char* version) {
+    return std::string("register ") + version + " state 2";
+  }
+  static std::string Unregistered(const char* version) {
+    return std::string("unregister ") + version + " state 2";
+  }
+  const std::string kStartIde = "start " + kIdeProgram + " state 1";
+};
+
+TEST_F(Update, ClosesTheIdeWaitsReplacesRegistersAndRestartsIt) {
+  OfferThenPressOK();
+  EXPECT_EQ(sys.closeRequests, 1);
+  EXPECT_EQ(FileWork(),
+            (std::vector<std::string>{Unregistered("1.0.0.0"), "backup " + kInstalled,
+                                      "delete " + kInstalled, "move " + kShipped + " -> " + kInstalled,
+                                      "remove " + kInstalled + ".backup", Registered("2.0.0.0"),
+                                      kStartIde}));
+  EXPECT_EQ(sys.trash, std::vector<std::string>{kInstalled + " 1.0.0.0"});
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_FALSE(sys.Has(kShipped));
+  EXPECT_FALSE(sys.Has(kInstalled + ".backup"));
+  EXPECT_EQ(form.foreColor, kGreen);
+  EXPECT_EQ(form.caption,
+            "Quandrel.dll Version: 1.0.0.0\r\nhas being updated to\r\nQuandrel.dll Version: 2.0.0.0");
+  EXPECT_TRUE(form.Visible(Control::cmdOK));
+  EXPECT_FALSE(form.Visible(Control::cmdCancel));
+  EXPECT_FALSE(frm.UpdateNeeded);
+  EXPECT_FALSE(frm.CancelRequested);
+  EXPECT_GT(form.repaints, 0);
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(Update, RegistrationCommandsAreQuotedAndRunByFullPath) {
+  OfferThenPressOK();
+  const std::string tool = "\"C:\\Windows\\system32\\regsvr32.exe\" ";
+  EXPECT_EQ(sys.commandLines,
+            (std::vector<std::string>{tool + "/u /s \"" + kInstalled + "\"", tool + "/s \"" + kInstalled + "\"",
+                                      "\"" + kIdeProgram + "\""}));
+}
+
+TEST_F(Update, WaitingShowsOrangeWithOnlyCancelOneWindowHeightBelowTheCentre) {
+  sys.ideRefusesToClose = true;
+  sys.ideWindows = 1;
+  Start();
+  Bounds waiting;
+  form.onYield = [&](int pass) {
+    if (pass != 1) return;
+    waiting = form.WindowBounds();
+    EXPECT_EQ(form.foreColor, kOrange);
+    EXPECT_EQ(form.caption, "Waiting for the Corvex IDE\r\nTo be closed");
+    EXPECT_FALSE(form.Visible(Control::cmdOK));
+    EXPECT_TRUE(form.Visible(Control::cmdCancel));
+    sys.ideWindows = 0;
+  };
+  form.Press(Control::cmdOK);
+  // Two lines of 26 characters: centred, then moved down by its own height.
+  const float width = 26 * form.charWidth + 90;
+  const float height = 2 * 195 + 120 + 100 + 375 + 500;
+  EXPECT_FLOAT_EQ(waiting.width, width);
+  EXPECT_FLOAT_EQ(waiting.left, 9600 - width / 2);
+  EXPECT_FLOAT_EQ(waiting.top, 7680 - height / 2 + height);
+}
+
+TEST_F(Update, EveryPassWaitsForInputInsteadOfSpinning) {
+  sys.ideRefusesToClose = true;
+  sys.ideWindows = 1;
+  Start();
+  int searchesAtFirstYield = 0;
+  form.onYield = [&](int pass) {
+    if (pass == 1) searchesAtFirstYield = sys.taskSearches;
+    if (pass == 50) sys.ideWindows = 0;
+  };
+  form.Press(Control::cmdOK);
+  EXPECT_EQ(form.yields, 50 + 2 * 2) << "the wait, then two registrations of two polls each";
+  EXPECT_EQ(sys.taskSearches - searchesAtFirstYield, 50) << "one window search per pass";
+  EXPECT_EQ(form.idleWaited.count(), form.yields * 20);
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(Update, IdeAbsentAtTheStartIsNeitherClosedNorRestarted) {
+  Start();
+  EXPECT_EQ(sys.closeRequests, 0);
+  EXPECT_EQ(sys.Count("start"), 0);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_EQ(form.foreColor, kGreen);
+}
+
+TEST_F(Update, IdeClosedByTheUserBeforeOKIsNotRestarted) {
+  sys.ideWindows = 1;
+  Start();
+  sys.ideWindows = 0;
+  const Bounds offered = form.WindowBounds();
+  form.onYield = [&](int pass) {
+    if (pass != 1) return;
+    // Only the text changes before the result: colour, buttons and place stay.
+    EXPECT_EQ(form.caption, "Update in progress\r\nPlease wait");
+    EXPECT_EQ(form.foreColor, kDarkBlue);
+    EXPECT_TRUE(form.Visible(Control::cmdOK));
+    EXPECT_TRUE(form.Visible(Control::cmdCancel));
+    EXPECT_FLOAT_EQ(form.WindowBounds().top, offered.top);
+  };
+  form.Press(Control::cmdOK);
+  EXPECT_EQ(sys.closeRequests, 0);
+  EXPECT_EQ(sys.Count("start"), 0);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+}
+
+TEST_F(Update, IdeOpenedAfterTheCheckIsWaitedForButNotRestarted) {
+  sys.ideWindows = 1;
+  Start();
+  sys.ideWindows = 0;
+  const int before = sys.taskSearches;
+  sys.onTaskSearch = [&](int n) {
+    if (n == before + 1) sys.ideWindows = 1;  // appears right after the update's first look
+  };
+  form.onYield = [&](int pass) {
+    if (pass == 3) sys.ideWindows = 0;
+  };
+  form.Press(Control::cmdOK);
+  EXPECT_EQ(sys.closeRequests, 0);
+  EXPECT_GE(form.yields, 3);
+  EXPECT_EQ(sys.Count("start"), 0);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+}
+
+TEST_F(Update, CancelDuringTheWaitEndsTheProgramAndTouchesNothing) {
+  sys.ideRefusesToClose = true;
+  sys.ideWindows = 1;
+  Start();
+  form.onYield = [&](int pass) {
+    if (pass == 5) form.Press(Control::cmdCancel);
+  };
+  form.Press(Control::cmdOK);
+  EXPECT_FALSE(form.Exists());
+  EXPECT_EQ(form.yields, 5);
+  EXPECT_TRUE(frm.CancelRequested);
+  ExpectUntouched();
+  ExpectNothingWrittenAfterUnload();
+  EXPECT_EQ(ExitCode(), 3);
+}
+
+TEST_F(Update, CloseBoxDuringTheWaitEndsTheProgramAndTouchesNothing) {
+  sys.ideRefusesToClose = true;
+  sys.ideWindows = 1;
+  Start();
+  form.onYield = [&](int pass) {
+    if (pass == 2) form.CloseBox();
+  };
+  form.Press(Control::cmdOK);
+  EXPECT_FALSE(form.Exists());
+  EXPECT_EQ(form.unloadModes, std::vector<int>{vbFormControlMenu});
+  ExpectUntouched();
+  ExpectNothingWrittenAfterUnload();
+  EXPECT_EQ(ExitCode(), 3);
+}
+
+TEST_F(Update, CancelWinsOverTheIdeLeavingInTheSameYield) {
+  sys.ideRefusesToClose = true;
+  sys.ideWindows = 1;
+  Start();
+  form.onYield = [&](int pass) {
+    if (pass != 3) return;
+    sys.ideWindows = 0;
+    form.Press(Control::cmdCancel);
+  };
+  form.Press(Control::cmdOK);
+  EXPECT_FALSE(form.Exists());
+  ExpectUntouched();
+  EXPECT_EQ(ExitCode(), 3);
+}
+
+TEST_F(Update, TwoIdeWindowsGetOneCloseRequestAndAreBothWaitedFor) {
+  sys.ideWindows = 2;
+  Start();
+  form.onYield = [&](int pass) {
+    if (pass == 4) sys.ideWindows = 0;
+  };
+  form.Press(Control::cmdOK);
+  EXPECT_EQ(sys.closeRequests, 1);
+  EXPECT_GE(form.yields, 4);
+  EXPECT_EQ(sys.Count("start"), 1);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+}
+
+TEST_F(Update, IdeProcessIsWaitedForAfterItsWindowIsGone) {
+  sys.ideProcessLingers = 6;
+  OfferThenPressOK();
+  EXPECT_GE(form.yields, 6);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+}
+
+TEST_F(Update, IdeProcessThatNeverEndsIsWaitedForTenSecondsAtMost) {
+  sys.ideProcessLingers = 1'000'000;
+  const auto started = sys.now;
+  OfferThenPressOK();
+  EXPECT_GE(sys.now - started, 10'000u);
+  EXPECT_LT(sys.now - started, 11'000u);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+}
+
+TEST_F(Update, CancelWhileTheIdeProcessEndsAbandonsTheUpdate) {
+  sys.ideProcessLingers = 1'000;
+  sys.ideWindows = 1;
+  Start();
+  form.onYield = [&](int pass) {
+    if (pass == 2) form.Press(Control::cmdCancel);
+  };
+  form.Press(Control::cmdOK);
+  EXPECT_FALSE(form.Exists());
+  ExpectUntouched();
+  EXPECT_EQ(ExitCode(), 3);
+}
+
+TEST_F(Update, NoInstalledCopyLeftAtTheDeleteStepIsSimplyReplaced) {
+  sys.ideWindows = 1;
+  Start();
+  sys.files.erase(kInstalled);
+  form.Press(Control::cmdOK);
+  EXPECT_EQ(sys.Count("unregister"), 0);
+  EXPECT_EQ(sys.Count("delete"), 0);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_TRUE(sys.Logged(Registered("2.0.0.0")));
+  EXPECT_EQ(form.foreColor, kGreen);
+}
+
+TEST_F(Update, InstalledCopyInUseIsRegisteredAgainAndKept) {
+  sys.files[kInstalled].locked = true;
+  OfferThenPressOK();
+  EXPECT_EQ(FileWork(), (std::vector<std::string>{Unregistered("1.0.0.0"), "backup " + kInstalled,
+                                                  "delete " + kInstalled,
+                                                  "remove " + kInstalled + ".backup",
+                                                  Registered("1.0.0.0")}));
+  EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(form.caption,
+            "There was an Error while updating the Quandrel.dll\r\nplease make sure that 'No "
+            "Application'\r\nis referencing the Quandrel.dll");
+  EXPECT_TRUE(form.Visible(Control::cmdOK));
+  EXPECT_FALSE(form.Visible(Control::cmdCancel));
+  EXPECT_FALSE(frm.UpdateNeeded);
+  EXPECT_EQ(sys.Count("start"), 0) << "the IDE stays closed";
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Update, FailedMovePutsTheOldCopyBackAndRegistersIt) {
+  sys.moveFails = true;
+  OfferThenPressOK();
+  EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.0");
+  EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
+  EXPECT_FALSE(sys.Has(kInstalled + ".backup"));
+  EXPECT_EQ(sys.Count("register 1.0.0.0"), 1);
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(form.caption,
+            "There was an Error while updating the Quandrel.dll\r\nThe new Version: 2.0.0.0 could not "
+            "be installed\r\nVersion: 1.0.0.0 has been restored");
+  EXPECT_FALSE(frm.UpdateNeeded) << "OK now closes instead of trying again";
+  EXPECT_TRUE(sys.Logged(kStartIde));
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Update, FailedMoveAndFailedRestoreKeepTheBackupAndSaySo) {
+  sys.moveFails = true;
+  sys.restoreFails = true;
+  OfferThenPressOK();
+  EXPECT_TRUE(sys.Has(kInstalled + ".backup"));
+  EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
+  EXPECT_EQ(sys.Count("register"), 0);
+  EXPECT_TRUE(form.caption.ends_with("\r\nVersion: 1.0.0.0 could NOT be restored"));
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Update, FailedRegistrationOfTheNewCopyIsReported) {
+  sys.registerTool.exitCode = 3;
+  OfferThenPressOK();
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(form.caption,
+            "Quandrel.dll Version: 2.0.0.0\r\nhas been installed but NOT REGISTERED\r\nRegSvr32 exit code 3");
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Update, ProgramFilesPathEndingInABackslashGetsNoSecondOne) {
+  sys.programFilesFolder = "C:\\Program Files\\";
+  OfferThenPressOK();
+  EXPECT_TRUE(sys.Logged(kStartIde));
+}
+
+TEST_F(Update, MissingIdeExecutableIsNotStarted) {
+  sys.files.erase(kIdeProgram);
+  OfferThenPressOK();
+  EXPECT_EQ(sys.Count("start"), 0);
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(Update, ElevatedProgramRestartsTheIdeAsTheDesktopUser) {
+  sys.elevated = true;
+  OfferThenPressOK();
+  EXPECT_EQ(sys.Count("start"), 1);
+  EXPECT_TRUE(sys.Logged("start as desktop user " + kIdeProgram));
+}
+
+TEST_F(Update, ElevatedProgramWithoutADesktopShellStartsTheIdeDirectly) {
+  sys.elevated = true;
+  sys.desktopLaunchWorks = false;
+  OfferThenPressOK();
+  EXPECT_EQ(sys.Count("start"), 1);
+  EXPECT_TRUE(sys.Logged(kStartIde));
+}
+
+TEST_F(Update, WindowClosedInsideEndTasksYieldAbandonsEverything) {
+  sys.ideWindows = 1;
+  sys.ideRefusesToClose = true;
+  Start();
+  // Cancel still finds the flag set by start-up, so it closes the window at once.
+  sys.onEndTaskYield = [&] { form.Press(Control::cmdCancel); };
+  form.Press(Control::cmdOK);
+  EXPECT_FALSE(form.Exists());
+  EXPECT_EQ(form.yields, 0) << "no wait after the window has gone";
+  ExpectUntouched();
+  ExpectNothingWrittenAfterUnload();
+  EXPECT_EQ(ExitCode(), 3);
+}
+
+TEST_F(Update, WindowClosedDuringRegistrationStillFinishesTheWork) {
+  sys.ideWindows = 1;
+  Start();
+  sys.unregisterTool.runningPolls = 3;
+  form.onYield = [&](int) {
+    if (sys.Count("unregister") == 1 && form.Exists()) form.CloseBox();
+  };
+  form.Press(Control::cmdOK);
+  EXPECT_FALSE(form.Exists());
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_TRUE(sys.Logged(Registered("2.0.0.0")));
+  EXPECT_TRUE(sys.Logged(kStartIde));
+  ExpectNothingWrittenAfterUnload();
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(Update, SecondPressOfOKDuringARegistrationWaitStartsNoSecondUpdate) {
+  sys.ideWindows = 1;
+  Start();
+  sys.ideWindows = 0;  // closed by the user: OK stays visible while the work runs
+  form.onYield = [&](int) { form.Press(Control::cmdOK); };
+  form.Press(Control::cmdOK);
+  EXPECT_EQ(sys.Count("unregister"), 1);
+  EXPECT_EQ(sys.Count("register 2.0.0.0"), 1);
+  EXPECT_EQ(sys.Count("move"), 1);
+  EXPECT_EQ(form.foreColor, kGreen);
+  EXPECT_TRUE(form.Exists()) << "the extra presses neither closed the window nor updated again";
+}
+
+}  // namespace
+}  // namespace tarnwell::testing
