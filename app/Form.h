@@ -71,7 +71,7 @@ class Form {
   virtual void Unload() = 0;
   // Handles every message pending for the program. When none is pending, first waits up to
   // `idleWait` for one to arrive, so that polling loops do not spin.
-  virtual void Yield(std::chrono::milliseconds idleWait) = 0;
+  virtual void DoEvents(std::chrono::milliseconds idleWait) = 0;
 };
 
 }  // namespace tarnwell

@@ -229,7 +229,7 @@ bool frmDllLoadTest::AskIdeToClose(std::unique_ptr<Process>& ide) {
 bool frmDllLoadTest::AwaitIde(Process* ide) {
   CancelRequested = false;
   while (sys_.IsTaskRunning(kIdeCaption)) {
-    form_->Yield(kIdleWait);
+    form_->DoEvents(kIdleWait);
     // Tested right after the yield: a cancel wins over the IDE going away in the same pass.
     if (CancelRequested || !form_->Exists()) {
       AbandonUpdate();
@@ -251,7 +251,7 @@ void frmDllLoadTest::AbandonUpdate() {
 bool frmDllLoadTest::AwaitProcess(Process& process, std::uint64_t limitMs) {
   const std::uint64_t start = sys_.TickCount();
   while (!process.ExitCode() && sys_.TickCount() - start < limitMs) {
-    form_->Yield(kIdleWait);
+    form_->DoEvents(kIdleWait);
     if (CancelRequested || !form_->Exists()) return false;
   }
   return true;
@@ -269,7 +269,7 @@ RegistrationResult frmDllLoadTest::RunRegSvr32(const std::string& switches) {
   for (;;) {
     if (const auto code = tool->ExitCode()) return {RegistrationResult::Kind::Finished, *code};
     if (sys_.TickCount() - start >= kRegistrationLimitMs) return {RegistrationResult::Kind::TimedOut};
-    form_->Yield(kIdleWait);
+    form_->DoEvents(kIdleWait);
   }
 }
 

@@ -111,7 +111,7 @@ void FakeForm::Press(Control button) {
   if (button == Control::cmdCancel) events_.cmdCancel_Click();
 }
 
-void FakeForm::Yield(std::chrono::milliseconds idleWait) {
+void FakeForm::DoEvents(std::chrono::milliseconds idleWait) {
   ++yields;
   idleWaited += idleWait;
   if (onIdle) onIdle(idleWait);

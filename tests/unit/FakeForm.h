@@ -37,7 +37,7 @@ class FakeForm final : public Form {
   void Show() override;
   void Repaint() override;
   void Unload() override;
-  void Yield(std::chrono::milliseconds idleWait) override;
+  void DoEvents(std::chrono::milliseconds idleWait) override;
 
   // The user closes the window with its close box.
   void CloseBox();

@@ -1,0 +1,46 @@
+// The programs are built with -municode, so the tests start at wmain.
+//
+// Started as `platform_tests --helper <event> <caption>`, the program instead plays a small
+// task for the process tests: it shows nothing, owns a top-level window titled <caption>, and
+// ends with exit code 3 once <event> is set (or after 60 s, so that it never lingers).
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "win32/UniqueHandle.h"
+
+namespace {
+
+constexpr int kHelperExitCode = 3;
+constexpr DWORD kHelperLifetimeMs = 60'000;
+
+int RunHelper(const wchar_t* eventName, const wchar_t* caption) {
+  using tarnwell::win32::KernelHandle;
+  using tarnwell::win32::WindowHandle;
+  const KernelHandle done(::OpenEventW(SYNCHRONIZE, FALSE, eventName));
+  if (!done) return 1;
+  const WindowHandle window(::CreateWindowExW(0, L"Static", caption, WS_OVERLAPPED, 0, 0, 10, 10,
+                                              nullptr, nullptr, ::GetModuleHandleW(nullptr),
+                                              nullptr));
+  if (!window) return 2;
+  const ULONGLONG deadline = ::GetTickCount64() + kHelperLifetimeMs;
+  HANDLE waitFor = done.get();
+  while (::GetTickCount64() < deadline) {
+    const DWORD woken = ::MsgWaitForMultipleObjects(1, &waitFor, FALSE, 100, QS_ALLINPUT);
+    if (woken == WAIT_OBJECT_0) return kHelperExitCode;
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+  }
+  return kHelperExitCode;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wstring_view(argv[1]) == L"--helper") return RunHelper(argv[2], argv[3]);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

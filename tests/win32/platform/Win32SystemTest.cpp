@@ -1,0 +1,260 @@
+// The process and file services of Win32System against the real API.
+
+#include "win32/Win32System.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "win32/UniqueHandle.h"
+#include "win32/WideText.h"
+
+namespace tarnwell::win32 {
+namespace {
+
+constexpr ULONGLONG kPatienceMs = 30'000;
+
+std::wstring ModulePath() {
+  std::wstring path(32768, L'\0');
+  path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+  return path;
+}
+
+// A unique name for this test run, so that parallel runs and earlier leftovers never meet.
+std::wstring UniqueName(const wchar_t* stem) {
+  return std::wstring(stem) + L"." + std::to_wstring(::GetCurrentProcessId()) + L"." +
+         std::to_wstring(::GetTickCount64());
+}
+
+// Polls `exitCode` until the process has ended or the patience runs out.
+std::optional<std::uint32_t> AwaitExit(Process& process) {
+  const ULONGLONG deadline = ::GetTickCount64() + kPatienceMs;
+  for (;;) {
+    if (auto code = process.ExitCode()) return code;
+    if (::GetTickCount64() > deadline) return std::nullopt;
+    ::Sleep(20);
+  }
+}
+
+// A scratch folder of its own under the temporary folder, removed with its files afterwards.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::wstring temp(MAX_PATH + 1, L'\0');
+    temp.resize(::GetTempPathW(static_cast<DWORD>(temp.size()), temp.data()));
+    path_ = temp + UniqueName(L"tarnwell-platform");
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~ScratchFolder() {
+    for (const auto& name : Files()) ::DeleteFileW((path_ + L"\\" + name).c_str());
+    ::RemoveDirectoryW(path_.c_str());
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  std::string File(const wchar_t* name) const { return Narrow(path_ + L"\\" + name); }
+
+  std::vector<std::wstring> Files() const {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const FindHandle search(::FindFirstFileW((path_ + L"\\*").c_str(), &found));
+    if (!search) return names;
+    do {
+      const std::wstring_view name = found.cFileName;
+      if (name != L"." && name != L"..") names.emplace_back(name);
+    } while (::FindNextFileW(search.get(), &found));
+    return names;
+  }
+
+ private:
+  std::wstring path_;
+};
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream(Widen(path).c_str(), std::ios::binary) << content;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(Widen(path).c_str(), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool Exists(const std::string& path) {
+  return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST(Win32SystemFolders, ProgramFolderHoldsTheRunningExecutable) {
+  Win32System system;
+  const std::string folder = system.ProgramFolder();
+  const std::wstring module = ModulePath();
+  EXPECT_EQ(folder, Narrow(module.substr(0, module.find_last_of(L'\\'))));
+  ASSERT_FALSE(folder.empty());
+  EXPECT_NE(folder.back(), '\\');
+  EXPECT_TRUE(Exists(folder + "\\platform_tests.exe"));
+}
+
+TEST(Win32SystemFolders, SystemDirectoryIsAnExistingFolderWithoutTrailingSeparator) {
+  Win32System system;
+  const std::string folder = system.SystemDirectory();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_NE(folder.back(), '\\');
+  const DWORD attributes = ::GetFileAttributesW(Widen(folder).c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_TRUE(Exists(folder + "\\cmd.exe"));
+}
+
+TEST(Win32SystemLaunch, AMissingProgramIsNotStarted) {
+  Win32System system;
+  const ScratchFolder scratch;
+  const std::string missing = scratch.File(L"missing.exe");
+  EXPECT_EQ(system.Launch(missing, "\"" + missing + "\"", kShowMinimized), nullptr);
+  EXPECT_EQ(system.Launch("", "cmd.exe /c exit 0", kShowMinimized), nullptr);
+}
+
+TEST(Win32SystemLaunch, ThePassedProgramRunsWithTheWholeCommandLine) {
+  Win32System system;
+  const std::string cmd = system.SystemDirectory() + "\\cmd.exe";
+  const auto process = system.Launch(cmd, "\"" + cmd + "\" /c exit 7", kShowMinimized);
+  ASSERT_NE(process, nullptr);
+  EXPECT_EQ(AwaitExit(*process), std::optional<std::uint32_t>(7));
+  // Once ended, it keeps answering the same code.
+  EXPECT_EQ(process->ExitCode(), std::optional<std::uint32_t>(7));
+}
+
+// Starts this test program as a task owning a window titled `caption`, ending on `release`.
+class TaskHelper {
+ public:
+  explicit TaskHelper(Win32System& system)
+      : eventName_(UniqueName(L"Local\\tarnwell-helper")),
+        caption(Narrow(UniqueName(L"Tarnwell helper"))),
+        release_(::CreateEventW(nullptr, TRUE, FALSE, eventName_.c_str())) {
+    const std::string self = Narrow(ModulePath());
+    process = system.Launch(
+        self, "\"" + self + "\" --helper " + Narrow(eventName_) + " \"" + caption + "\"",
+        kShowMinimized);
+  }
+  ~TaskHelper() { Release(); }
+  TaskHelper(const TaskHelper&) = delete;
+  TaskHelper& operator=(const TaskHelper&) = delete;
+
+  void Release() { ::SetEvent(release_.get()); }
+  bool AwaitWindow() const {
+    const ULONGLONG deadline = ::GetTickCount64() + kPatienceMs;
+    while (!::FindWindowW(nullptr, Widen(caption).c_str())) {
+      if (::GetTickCount64() > deadline) return false;
+      ::Sleep(20);
+    }
+    return true;
+  }
+
+ private:
+  std::wstring eventName_;
+
+ public:
+  const std::string caption;
+  std::unique_ptr<Process> process;
+
+ private:
+  KernelHandle release_;
+};
+
+TEST(Win32SystemLaunch, ARunningProcessHasNoExitCodeUntilItEnds) {
+  Win32System system;
+  TaskHelper helper(system);
+  ASSERT_NE(helper.process, nullptr);
+  ASSERT_TRUE(helper.AwaitWindow());
+  // The helper cannot end before it is released.
+  EXPECT_EQ(helper.process->ExitCode(), std::nullopt);
+  helper.Release();
+  EXPECT_EQ(AwaitExit(*helper.process), std::optional<std::uint32_t>(3));
+}
+
+TEST(Win32SystemTasks, TheOwnerOfACaptionIsFoundAndWatched) {
+  Win32System system;
+  TaskHelper helper(system);
+  ASSERT_NE(helper.process, nullptr);
+  ASSERT_TRUE(helper.AwaitWindow());
+  const auto task = system.OpenTaskProcess(helper.caption);
+  ASSERT_NE(task, nullptr);
+  EXPECT_EQ(task->ExitCode(), std::nullopt);
+  helper.Release();
+  EXPECT_EQ(AwaitExit(*task), std::optional<std::uint32_t>(3));
+}
+
+TEST(Win32SystemTasks, AMissingCaptionHasNoProcess) {
+  Win32System system;
+  EXPECT_EQ(system.OpenTaskProcess(Narrow(UniqueName(L"No window is titled so"))), nullptr);
+}
+
+TEST(Win32SystemBackup, ACopyBesideTheFilePutsTheOldContentBack) {
+  Win32System system;
+  const ScratchFolder scratch;
+  const std::string library = scratch.File(L"Quandrel.dll");
+  WriteFile(library, "old library");
+
+  const std::string backup = system.BackupFile(library);
+  ASSERT_FALSE(backup.empty());
+  EXPECT_EQ(backup.substr(0, backup.find_last_of('\\')), library.substr(0, library.find_last_of('\\')));
+  EXPECT_EQ(backup.substr(backup.find_last_of('\\') + 1, 3), "qdl");
+  EXPECT_EQ(ReadFile(backup), "old library");
+  EXPECT_EQ(ReadFile(library), "old library");
+
+  WriteFile(library, "a failed new copy");
+  EXPECT_TRUE(system.RestoreFile(backup, library));
+  EXPECT_EQ(ReadFile(library), "old library");
+  EXPECT_FALSE(Exists(backup));
+
+  system.RemoveFile(library);
+  EXPECT_FALSE(Exists(library));
+  EXPECT_TRUE(scratch.Files().empty());
+}
+
+TEST(Win32SystemBackup, RestoringPutsTheCopyWhereNoFileIsLeft) {
+  Win32System system;
+  const ScratchFolder scratch;
+  const std::string library = scratch.File(L"Quandrel.dll");
+  WriteFile(library, "installed");
+  const std::string backup = system.BackupFile(library);
+  ASSERT_FALSE(backup.empty());
+  system.RemoveFile(library);
+  ASSERT_FALSE(Exists(library));
+  EXPECT_TRUE(system.RestoreFile(backup, library));
+  EXPECT_EQ(ReadFile(library), "installed");
+}
+
+TEST(Win32SystemBackup, AMissingFileLeavesNoCopyBehind) {
+  Win32System system;
+  const ScratchFolder scratch;
+  EXPECT_EQ(system.BackupFile(scratch.File(L"Quandrel.dll")), "");
+  EXPECT_TRUE(scratch.Files().empty());
+  EXPECT_FALSE(system.RestoreFile(scratch.File(L"qdl1.tmp"), scratch.File(L"Quandrel.dll")));
+  EXPECT_FALSE(Exists(scratch.File(L"Quandrel.dll")));
+}
+
+TEST(Win32SystemInstance, TheFirstInstanceSeesNoneAndKeepsItsAnswer) {
+  const std::wstring name = L"Local\\" + UniqueName(L"tarnwell-instance");
+  Win32System first(name);
+  EXPECT_FALSE(first.PreviousInstanceRunning());
+  EXPECT_FALSE(first.PreviousInstanceRunning());
+}
+
+TEST(Win32SystemInstance, ALaterInstanceSeesTheFirstWhileItLives) {
+  const std::wstring name = L"Local\\" + UniqueName(L"tarnwell-instance");
+  {
+    Win32System first(name);
+    ASSERT_FALSE(first.PreviousInstanceRunning());
+    Win32System second(name);
+    EXPECT_TRUE(second.PreviousInstanceRunning());
+    EXPECT_TRUE(second.PreviousInstanceRunning());
+    // The first keeps its own answer.
+    EXPECT_FALSE(first.PreviousInstanceRunning());
+  }
+  Win32System afterwards(name);
+  EXPECT_FALSE(afterwards.PreviousInstanceRunning());
+}
+
+}  // namespace
+}  // namespace tarnwell::win32
