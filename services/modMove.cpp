@@ -1,0 +1,49 @@
+#include "services/modMove.h"
+
+#include "services/modGlobal.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "win32/WideText.h"
+
+namespace tarnwell::modMove {
+namespace {
+
+constexpr FILEOP_FLAGS kMoveFlags = FOF_SIMPLEPROGRESS | FOF_NOCONFIRMATION;
+constexpr FILEOP_FLAGS kDeleteFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
+static_assert(kMoveFlags == 0x0110 && kDeleteFlags == 0x0050);
+
+// The shell reads a list of paths ended by an empty one: one path, then two NULs.
+std::wstring PathList(const std::string& path) {
+  std::wstring list = win32::Widen(path);
+  list.append(2, L'\0');
+  return list;
+}
+
+// The shell's answer is not examined: callers judge the outcome with FileExists.
+void Run(UINT operation, const std::wstring& from, const std::wstring* to, FILEOP_FLAGS flags) {
+  SHFILEOPSTRUCTW op{};
+  op.hwnd = nullptr;
+  op.wFunc = operation;
+  op.pFrom = from.c_str();
+  op.pTo = to != nullptr ? to->c_str() : nullptr;
+  op.fFlags = flags;
+  ::SHFileOperationW(&op);
+}
+
+}  // namespace
+
+void ShellMoveFile(const std::string& source, const std::string& destination) {
+  if (!modGlobal::FileExists(source)) return;
+  const std::wstring from = PathList(source);
+  const std::wstring to = PathList(destination);
+  Run(FO_MOVE, from, &to, kMoveFlags);
+}
+
+void ShellDeleteFile(const std::string& path) {
+  if (!modGlobal::FileExists(path)) return;
+  Run(FO_DELETE, PathList(path), nullptr, kDeleteFlags);
+}
+
+}  // namespace tarnwell::modMove

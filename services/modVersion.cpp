@@ -1,0 +1,100 @@
+#include "services/modVersion.h"
+
+#include "services/modGlobal.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "win32/UniqueHandle.h"
+#include "win32/WideText.h"
+
+namespace tarnwell::modVersion {
+namespace {
+
+// version.dll is loaded from the system folder at first use rather than imported, so a
+// planted copy beside the program is never picked up.
+class VersionApi {
+ public:
+  static const VersionApi& Get() {
+    static const VersionApi api;
+    return api;
+  }
+
+  bool Usable() const { return getSize_ && getInfo_ && query_; }
+
+  DWORD GetSize(const wchar_t* path) const {
+    DWORD ignored = 0;
+    return getSize_(path, &ignored);
+  }
+  bool GetInfo(const wchar_t* path, std::vector<std::uint8_t>& buffer) const {
+    return getInfo_(path, 0, static_cast<DWORD>(buffer.size()), buffer.data()) != FALSE;
+  }
+  bool QueryRoot(const std::vector<std::uint8_t>& buffer, const void*& block, UINT& length) const {
+    void* found = nullptr;
+    length = 0;
+    if (!query_(buffer.data(), L"\\", &found, &length) || found == nullptr) return false;
+    block = found;
+    return true;
+  }
+
+ private:
+  using GetSizeFn = decltype(&::GetFileVersionInfoSizeW);
+  using GetInfoFn = decltype(&::GetFileVersionInfoW);
+  using QueryFn = decltype(&::VerQueryValueW);
+
+  VersionApi()
+      : module_(::LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)),
+        getSize_(Find<GetSizeFn>("GetFileVersionInfoSizeW")),
+        getInfo_(Find<GetInfoFn>("GetFileVersionInfoW")),
+        query_(Find<QueryFn>("VerQueryValueW")) {}
+
+  template <typename Fn>
+  Fn Find(const char* name) const {
+    if (!module_) return nullptr;
+    // Through void(*)(): the one cast between function types that is well defined to round-trip.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module_.get(), name)));
+  }
+
+  win32::ModuleHandle module_;
+  GetSizeFn getSize_;
+  GetInfoFn getInfo_;
+  QueryFn query_;
+};
+
+VersionInfo Fail(const char* message) {
+  modGlobal::ShowMessage(message);
+  return VersionInfo{};
+}
+
+}  // namespace
+
+VersionInfo GetVersionInfo(const std::string& path) {
+  const VersionApi& api = VersionApi::Get();
+  if (!api.Usable()) return Fail(kNoVersionInfo);
+
+  const std::wstring widePath = win32::Widen(path);
+  const DWORD size = api.GetSize(widePath.c_str());
+  if (size == 0) return Fail(kNoVersionInfo);
+
+  std::vector<std::uint8_t> buffer(size);
+  if (!api.GetInfo(widePath.c_str(), buffer)) return Fail(kVersionReadFailed);
+
+  const void* block = nullptr;
+  UINT length = 0;
+  if (!api.QueryRoot(buffer, block, length)) return Fail(kFixedInfoFailed);
+
+  // Copy no more than the block holds; a short block cannot be composed.
+  std::array<std::uint8_t, kFixedFileInfoSize> fixed{};
+  const std::size_t available = std::min<std::size_t>(length, fixed.size());
+  std::copy_n(static_cast<const std::uint8_t*>(block), available, fixed.begin());
+  const std::optional<VersionInfo> info =
+      ComposeVersionInfo(std::span<const std::uint8_t>(fixed.data(), available));
+  if (!info) return Fail(kFixedInfoFailed);
+  return *info;
+}
+
+}  // namespace tarnwell::modVersion

@@ -1,0 +1,45 @@
+// The programs are linked with -municode, so the test program starts at wmain.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/win32/services/ServiceTestSupport.h"
+#include "win32/WideText.h"
+
+namespace {
+
+// A modal box that no test expected would block the run for good: during every test a patient
+// helper closes any box left open for some seconds and fails the test that showed it.
+class UnexpectedDialogs : public testing::EmptyTestEventListener {
+ public:
+  explicit UnexpectedDialogs(DWORD thread) : thread_(thread) {}
+
+  void OnTestStart(const testing::TestInfo&) override {
+    guard_ = std::make_unique<tarnwell::testing::DialogAnswerer>(thread_, kPatience);
+  }
+  void OnTestEnd(const testing::TestInfo&) override {
+    if (!guard_) return;
+    for (const tarnwell::testing::SeenDialog& dialog : guard_->Finish()) {
+      ADD_FAILURE() << "a box nobody answered was closed: \""
+                    << tarnwell::win32::Narrow(dialog.title) << "\": \""
+                    << tarnwell::win32::Narrow(dialog.text) << "\"";
+    }
+    guard_.reset();
+  }
+
+ private:
+  static constexpr DWORD kPatience = 5000;
+  DWORD thread_;
+  std::unique_ptr<tarnwell::testing::DialogAnswerer> guard_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  // Appended after the default printer, so its OnTestEnd runs before the result is printed.
+  // GoogleTest takes ownership of its listeners.
+  testing::UnitTest::GetInstance()->listeners().Append(
+      std::make_unique<UnexpectedDialogs>(::GetCurrentThreadId()).release());
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,101 @@
+#pragma once
+// What the service tests share: a scratch folder, files, a helper thread that answers the
+// dialogs of the test thread, and top-level windows that count the messages they get.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "win32/UniqueHandle.h"
+
+namespace tarnwell::testing {
+
+// A name part no other test (or earlier run) uses.
+std::wstring UniqueSuffix();
+
+// A fresh folder under %TEMP%, removed with everything in it at the end of the test.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  std::wstring Path(std::wstring_view name = {}) const;
+  // The same path as the services take it.
+  std::string Utf8(std::wstring_view name = {}) const;
+
+ private:
+  std::wstring root_;
+};
+
+void WriteTextFile(const std::wstring& path, std::string_view content);
+// Nothing when the file cannot be opened.
+std::optional<std::string> ReadTextFile(const std::wstring& path);
+// Asked without any search, so it does not share code paths with FileExists.
+bool PathPresent(const std::wstring& path);
+bool MakeFolder(const std::wstring& path);
+std::wstring ExecutableFolder();
+bool RunningUnderWine();
+
+struct SeenDialog {
+  std::wstring title;
+  std::wstring text;
+  bool iconShown = false;
+};
+
+// Watches the dialogs of one thread from a helper thread: records each one and presses its
+// OK button (Cancel when it has none). Finish() stops the helper and hands over the record.
+// With some patience it leaves a box alone that long first, so that a test's own answerer
+// gets it and this one only breaks the hang of a box nobody expected.
+class DialogAnswerer {
+ public:
+  explicit DialogAnswerer(DWORD watchedThread = ::GetCurrentThreadId(), DWORD patience = 0);
+  ~DialogAnswerer();
+  DialogAnswerer(const DialogAnswerer&) = delete;
+  DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+
+  std::vector<SeenDialog> Finish();
+
+ private:
+  static DWORD WINAPI Run(void* self);
+  void Watch();
+
+  DWORD watchedThread_;
+  DWORD patience_;
+  win32::KernelHandle stop_;
+  win32::KernelHandle thread_;
+  std::vector<SeenDialog> seen_;
+};
+
+// A top-level window of the calling thread that counts close requests (and stays open: the
+// test decides when it goes) and pings, a private message used to see whether a yield ran.
+class TestWindow {
+ public:
+  explicit TestWindow(const std::wstring& title, RECT bounds = {100, 120, 400, 320});
+  HWND get() const { return window_.get(); }
+  std::uintptr_t native() const { return reinterpret_cast<std::uintptr_t>(window_.get()); }
+  int closeRequests() const { return counters_->closes; }
+  int pings() const { return counters_->pings; }
+  void PostPing() const;
+
+ private:
+  struct Counters {
+    int closes = 0;
+    int pings = 0;
+  };
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  std::unique_ptr<Counters> counters_;
+  win32::WindowHandle window_;
+};
+
+// Handles every message pending for the calling thread.
+void PumpPending();
+
+}  // namespace tarnwell::testing
