@@ -28,6 +28,8 @@ constexpr double kDesignClientHeight = 2295;
 // 330 twips from the top outer edge to the client area.
 constexpr double kModelFrameWidth = 90;
 constexpr double kModelFrameHeight = 375;
+// Room between the title and the title bar's icon and close box.
+constexpr double kTitleAirTwips = 240;
 
 constexpr wchar_t kLabelFace[] = L"MS Sans Serif";
 constexpr double kLabelPoints = 8.25;
@@ -408,9 +410,33 @@ void Win32Form::SetWindowTop(float top) {
 void Win32Form::SetWindowWidth(float width) {
   RECT outer{};
   if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
-  const int client = std::max(0, RoundPixels(ToPixels(width - kModelFrameWidth)));
+  const int requested = std::max(0, RoundPixels(ToPixels(width - kModelFrameWidth)));
+  // Like a window system's minimum width: never so narrow that the title is cut off.
+  const int client = std::max(requested, MinimumClientWidth());
   ::SetWindowPos(window_.get(), nullptr, 0, 0, client + FrameExtra().cx, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // A label narrower than a widened window spans it, so that its centred lines stay centred.
+  RECT label{};
+  if (client > requested && ::GetClientRect(label_, &label) && label.right < client) {
+    ::SetWindowPos(label_, nullptr, 0, 0, client, label.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+int Win32Form::MinimumClientWidth() const {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return 0;
+  const FontHandle captionFont(::CreateFontIndirectW(&metrics.lfCaptionFont));
+  const FontDC dc(window_.get(), captionFont.get());
+  SIZE title{};
+  if (!dc.get() || !::GetTextExtentPoint32W(dc.get(), kWindowTitle, static_cast<int>(std::size(kWindowTitle)) - 1,
+                                            &title)) {
+    return 0;
+  }
+  // The title bar spans the client area's width and also holds the small icon and the close
+  // box, with a little air between.
+  return title.cx + ::GetSystemMetrics(SM_CXSMICON) + metrics.iCaptionWidth +
+         static_cast<int>(std::lround(ToPixels(kTitleAirTwips)));
 }
 
 void Win32Form::SetWindowHeight(float height) {

@@ -72,6 +72,8 @@ class Win32Form final : public Form {
   double ToTwips(double pixels) const;
   // What the real frame adds to the client size, in pixels.
   SIZE FrameExtra() const;
+  // The narrowest client area whose window still shows the whole title.
+  int MinimumClientWidth() const;
   // Places the real window so that the model rectangle (see WindowBounds) becomes `model`.
   void SetModelBounds(const Bounds& model);
 
