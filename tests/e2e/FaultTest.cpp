@@ -1,0 +1,743 @@
+// The program under things going wrong: a read-only system folder, a failing regsvr32, a host
+// that will not close or comes back, a missing host executable, the window closed at each
+// stage, a second instance, planted programs, and broken or extreme library files.
+//
+// Whatever the fault, once the program has ended a Quandrel.dll with a readable version is
+// left installed or beside the program, and an installed copy whose registration the program
+// touched ends registered. Every case checks that, besides its text, colour and exit code.
+
+#include "tests/e2e/Scenario.h"
+
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+
+namespace tarnwell::e2e {
+namespace {
+
+constexpr COLORREF kDarkBlue = 0xC00000;
+constexpr COLORREF kRed = 0x0000FF;
+constexpr COLORREF kGreen = 0x00C000;
+constexpr COLORREF kOrange = 0x0080FF;
+
+constexpr DWORD kCurrent = 0;
+constexpr DWORD kFailed = 2;
+constexpr DWORD kCancelled = 3;
+constexpr DWORD kAlreadyRunning = 4;
+
+// How long the program gets to act on something it must ignore; it polls every 20 ms.
+constexpr DWORD kNoticeMs = 1000;
+
+std::wstring Lines(std::initializer_list<std::wstring_view> lines) {
+  std::wstring text;
+  for (auto line : lines) {
+    if (!text.empty()) text += L"\r\n";
+    text += line;
+  }
+  return text;
+}
+
+std::wstring Offer(const std::wstring& installed, const std::wstring& shipped) {
+  return Lines({L"The current Quandrel.dll ", L"Version: " + installed, L"Needs to be updated to",
+                L"Version: " + shipped, L"This programme requires the Corvex IDE to be closed down",
+                L"Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll",
+                L"Press 'Cancel' to Abort the Update of the Quandrel.dll"});
+}
+
+const std::wstring kWaiting = Lines({L"Waiting for the Corvex IDE", L"To be closed"});
+
+std::wstring Updated(const std::wstring& from, const std::wstring& to) {
+  return Lines({L"Quandrel.dll Version: " + from, L"has being updated to", L"Quandrel.dll Version: " + to});
+}
+
+const std::wstring kInUse = Lines({L"There was an Error while updating the Quandrel.dll",
+                                   L"please make sure that 'No Application'", L"is referencing the Quandrel.dll"});
+
+std::wstring UpToDate(const std::wstring& installed, const std::wstring& shippedPath, const std::wstring& shipped,
+                      bool deleted) {
+  return Lines({L"The current Quandrel.dll Version: " + installed, L"is upto date the", shippedPath,
+                L"Quandrel.dll Version: " + shipped, deleted ? L"has been deleted" : L"has NOT been deleted"});
+}
+
+const std::wstring kNoVersionBox = L"No version information available";
+
+// The version in a library's fixed version record, "a.b.c.d"; nothing when there is none.
+std::optional<std::wstring> VersionOf(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<std::uint8_t> data(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return std::nullopt;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) return std::nullopt;
+  return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
+         L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
+         std::to_wstring(LOWORD(fixed->dwFileVersionLS));
+}
+
+struct Registration {
+  std::wstring verb, path, version;
+};
+
+// What regsvr32 asked the library to do, in order ("register <path> <version>").
+std::vector<Registration> Registrations(const Scenario& s) {
+  std::vector<Registration> calls;
+  for (const auto& line : s.RegistrationLog()) {
+    const auto first = line.find(L' '), last = line.rfind(L' ');
+    if (first == std::wstring::npos || first == last)
+      calls.push_back({line, {}, {}});
+    else
+      calls.push_back({line.substr(0, first), line.substr(first + 1, last - first - 1), line.substr(last + 1)});
+  }
+  return calls;
+}
+
+// The calls, each made for the installed copy, as verb and version.
+void ExpectRegistrations(const Scenario& s, const std::vector<std::pair<std::wstring, std::wstring>>& expected) {
+  const auto calls = Registrations(s);
+  ASSERT_EQ(calls.size(), expected.size()) << "regsvr32 calls";
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    SCOPED_TRACE("call " + std::to_string(i));
+    EXPECT_EQ(calls[i].verb, expected[i].first);
+    EXPECT_TRUE(SamePath(calls[i].path, s.InstalledPath())) << Narrow(calls[i].path);
+    EXPECT_EQ(calls[i].version, expected[i].second);
+  }
+}
+
+// After the program has ended: a readable library is left in one of the two places, and an
+// installed one whose registration was touched was registered last, in its own version.
+void ExpectLibraryKept(const Scenario& s) {
+  const auto installed = VersionOf(s.InstalledPath());
+  const auto shipped = VersionOf(s.ShippedPath());
+  EXPECT_TRUE(installed || shipped) << "no Quandrel.dll with a readable version is left";
+  if (!installed) return;
+  std::optional<Registration> last;
+  for (const auto& call : Registrations(s))
+    if (SamePath(call.path, s.InstalledPath())) last = call;
+  if (last) {
+    EXPECT_EQ(last->verb, L"register") << "the installed copy was left unregistered";
+    EXPECT_EQ(last->version, *installed);
+  }
+}
+
+std::vector<std::wstring> HostStarts(const std::vector<std::wstring>& log) {
+  std::vector<std::wstring> starts;
+  for (const auto& line : log)
+    if (line.starts_with(L"start ")) starts.push_back(line);
+  return starts;
+}
+std::vector<std::wstring> HostStarts(const Scenario& s) { return HostStarts(s.HostLog()); }
+
+std::wstring StartedByFullPath(const std::wstring& host) { return L"start \"" + host + L"\""; }
+
+std::size_t HostLogCount(const Scenario& s, const std::wstring& line) {
+  const auto log = s.HostLog();
+  return static_cast<std::size_t>(std::count(log.begin(), log.end(), line));
+}
+
+// Processes running now from the executable `image`.
+std::size_t RunningCopiesOf(const std::wstring& image) {
+  std::size_t count = 0;
+  win32::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  if (!snapshot || !Process32FirstW(snapshot.get(), &entry)) return 0;
+  do {
+    win32::KernelHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) continue;
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = ARRAYSIZE(path);
+    if (QueryFullProcessImageNameW(process.get(), 0, path, &size) && SamePath(path, image)) ++count;
+  } while (Process32NextW(snapshot.get(), &entry));
+  return count;
+}
+
+bool NoBackupsLeft(const Scenario& s) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((s.SystemFolder() + L"\\qdl*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return true;
+  FindClose(search);
+  return false;
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kSettleTimeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+::testing::AssertionResult WaitForText(HWND window, const std::wstring& text) {
+  std::wstring last;
+  if (WaitUntil([&] { return (last = ReadWindow(window).label.text) == text; }, kWindowTimeoutMs))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "the label never read\n" << Narrow(text) << "\nlast read:\n" << Narrow(last);
+}
+
+enum class Buttons { Ok, Cancel, OkAndCancel };
+
+void ExpectWindow(HWND window, const std::wstring& text, COLORREF colour, Buttons buttons) {
+  ASSERT_NE(window, nullptr) << "the program showed no window";
+  const WindowState state = ReadWindow(window);
+  EXPECT_TRUE(state.visible);
+  EXPECT_EQ(state.label.text, text);
+  EXPECT_EQ(state.ok.visible, buttons != Buttons::Cancel);
+  EXPECT_EQ(state.cancel.visible, buttons != Buttons::Ok);
+  const PixelCounts pixels = WaitForLabelColour(window, colour);
+  EXPECT_GE(pixels.Of(colour), 30u) << "the label is not drawn in 0x" << std::hex << colour;
+  for (COLORREF other : {kDarkBlue, kRed, kGreen, kOrange}) {
+    if (other != colour) {
+      EXPECT_EQ(pixels.Of(other), 0u) << "label pixels in 0x" << std::hex << other;
+    }
+  }
+}
+
+// Answers every message box the program shows before its window appears, in order.
+struct Started {
+  HWND window = nullptr;
+  std::vector<std::wstring> boxes;
+};
+Started AwaitWindow(const Program& program) {
+  Started started;
+  const ULONGLONG deadline = GetTickCount64() + kWindowTimeoutMs;
+  while (GetTickCount64() < deadline && program.Running()) {
+    if (auto box = program.WaitForMessageBox(0)) {
+      started.boxes.push_back(box->text);
+      if (!AnswerMessageBox(*box)) break;
+      continue;
+    }
+    if ((started.window = program.WaitForWindow(0)) != nullptr) break;
+  }
+  if (!started.window) started.window = program.WaitForWindow(0);
+  return started;
+}
+
+// Presses OK on the result and returns the exit code; nothing if the program had to be killed.
+std::optional<DWORD> PressOk(Program& program, HWND window) {
+  EXPECT_TRUE(Click(window, kOkId));
+  return program.WaitForExit();
+}
+
+std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+std::wstring HostIni(const Scenario& s) { return FolderOf(s.HostPath()) + L"\\CorvexIDE.ini"; }
+
+// The top-level "Corvex IDE" window of process `id`, once it shows; nullptr if it does not.
+HWND WaitForHostWindow(DWORD id) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND w = FindWindowW(nullptr, kHostWindowTitle); w;
+             w = FindWindowExW(nullptr, w, nullptr, kHostWindowTitle)) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(w, &owner);
+          if (owner == id) found = w;
+        }
+        return found != nullptr;
+      },
+      kWindowTimeoutMs);
+  return found;
+}
+
+// Posts a close request to a host window and waits until its process has ended.
+bool CloseHost(HWND host) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(host, &id);
+  win32::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  if (!process || !PostMessageW(host, WM_CLOSE, 0, 0)) return false;
+  return WaitForSingleObject(process.get(), kExitTimeoutMs) == WAIT_OBJECT_0;
+}
+
+// A copy of the marker program planted at `path`; it and its trace are removed at the end.
+class Planted {
+ public:
+  explicit Planted(std::wstring path) : path_(std::move(path)) {
+    const std::wstring marker = WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\marker\\Marker.exe";
+    DeleteFileW(Trace().c_str());
+    active_ = CopyFileW(marker.c_str(), path_.c_str(), FALSE) != FALSE;
+  }
+  ~Planted() {
+    DeleteFileW(path_.c_str());
+    DeleteFileW(Trace().c_str());
+  }
+  Planted(const Planted&) = delete;
+  Planted& operator=(const Planted&) = delete;
+  bool Active() const { return active_; }
+  const std::wstring& Path() const { return path_; }
+  bool Ran() const { return FileExists(Trace()); }
+
+ private:
+  std::wstring Trace() const { return path_ + L".ran"; }
+  std::wstring path_;
+  bool active_ = false;
+};
+
+// The folder the driver starts the program in: the parent of its program folder.
+std::wstring CurrentFolderOfTheProgram(const Scenario& s) { return FolderOf(s.ProgramFolder()); }
+
+// ---- the host stays open, and the user gives up ----
+
+struct GiveUp {
+  std::wstring hostMode;
+  bool closeBox = false;  // else Cancel
+};
+
+void GiveUpWhileTheHostStaysOpen(const GiveUp& how) {
+  Scenario s;
+  HostSettings settings;
+  settings.mode = how.hostMode;
+  s.InstallHost(settings);
+  HWND host = s.StartHost();
+  ASSERT_NE(host, nullptr);
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+  EXPECT_TRUE(started.boxes.empty());
+  ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
+
+  ASSERT_TRUE(Click(started.window, kOkId));
+  ASSERT_TRUE(WaitForText(started.window, kWaiting));
+  ExpectWindow(started.window, kWaiting, kOrange, Buttons::Cancel);
+  if (how.hostMode == L"refuse") {
+    EXPECT_TRUE(WaitUntil([&] { return HostLogCount(s, L"close-refused") == 1; })) << "no close request came";
+  }
+
+  ASSERT_TRUE(how.closeBox ? e2e::CloseWindow(started.window) : Click(started.window, kCancelId));
+  EXPECT_EQ(program.WaitForExit(), kCancelled);
+  EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
+  EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
+  EXPECT_TRUE(s.RegistrationLog().empty());
+  EXPECT_TRUE(s.TrashedFiles().empty());
+  EXPECT_TRUE(NoBackupsLeft(s));
+  EXPECT_TRUE(IsWindow(host));
+  // A disabled window is never asked; had it been, it would have closed.
+  if (how.hostMode == L"disabled") {
+    EXPECT_EQ(HostLogCount(s, L"close-request"), 0u);
+  }
+  EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
+  EXPECT_EQ(HostStarts(s), std::vector<std::wstring>{StartedByFullPath(s.HostPath())});
+  ExpectLibraryKept(s);
+}
+
+TEST(FaultHostStaysOpen, RefusingHostThenCancel) { GiveUpWhileTheHostStaysOpen({L"refuse", false}); }
+
+TEST(FaultHostStaysOpen, DisabledHostIsNotAskedThenCancel) { GiveUpWhileTheHostStaysOpen({L"disabled", false}); }
+
+TEST(FaultHostStaysOpen, DisabledHostIsNotAskedThenTheWindowIsClosed) {
+  GiveUpWhileTheHostStaysOpen({L"disabled", true});
+}
+
+// A second host window opened while the program waits: it is waited for too, never asked to
+// close, and the host is started again once only.
+TEST(FaultHostStaysOpen, HostWindowAppearingDuringTheWaitIsWaitedFor) {
+  Scenario s;
+  HostSettings settings;
+  settings.mode = L"disabled";  // the program cannot close it; the test does
+  s.InstallHost(settings);
+  HWND first = s.StartHost();
+  ASSERT_NE(first, nullptr);
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+  ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
+  ASSERT_TRUE(Click(started.window, kOkId));
+  ASSERT_TRUE(WaitForText(started.window, kWaiting));
+
+  ASSERT_TRUE(WritePrivateProfileStringW(L"Corvex", L"Mode", L"close", HostIni(s).c_str()));
+  HWND second = s.StartHost();
+  ASSERT_NE(second, nullptr);
+  ASSERT_TRUE(CloseHost(first));
+  // With the first host gone the program must go on waiting for the second.
+  EXPECT_FALSE(WaitUntil(
+      [&] { return ReadWindow(started.window).label.text != kWaiting || !s.RegistrationLog().empty(); }, kNoticeMs));
+  EXPECT_EQ(ReadWindow(started.window).label.text, kWaiting);
+  EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
+  EXPECT_TRUE(s.RegistrationLog().empty());
+
+  ASSERT_TRUE(CloseHost(second));
+  ASSERT_TRUE(WaitForText(started.window, Updated(L"1.2.3.4", L"1.2.3.5")));
+  ExpectWindow(started.window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
+  ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 3; })) << "the host was not started again";
+  EXPECT_EQ(PressOk(program, started.window), kCurrent);
+  // Only the two close requests the test sent: the program asked neither window.
+  EXPECT_EQ(HostLogCount(s, L"close-request"), 2u);
+  EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
+  EXPECT_EQ(HostStarts(s).size(), 3u);
+  EXPECT_TRUE(NoBackupsLeft(s));
+  ExpectLibraryKept(s);
+}
+
+// The host runs from another folder than the one the program restarts it from.
+TEST(FaultHostExecutableMissing, NoRestartAndNoMessage) {
+  Scenario s;
+  const std::wstring elsewhere = s.ProgramFolder() + L"\\elsewhere";
+  ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+  const std::wstring hostCopy = elsewhere + L"\\CorvexIDE.exe";
+  const std::wstring hostLog = elsewhere + L"\\CorvexIDE.log";
+  ASSERT_TRUE(
+      CopyFileW((WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\corvex\\CorvexIDE.exe").c_str(), hostCopy.c_str(), TRUE));
+  ASSERT_TRUE(WritePrivateProfileStringW(L"Corvex", L"Log", hostLog.c_str(), (elsewhere + L"\\CorvexIDE.ini").c_str()));
+  Process host = s.Run(hostCopy, L"");
+  ASSERT_NE(WaitForHostWindow(host.Id()), nullptr);
+  ASSERT_FALSE(FileExists(s.HostPath()));
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+  ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
+
+  ASSERT_TRUE(Click(started.window, kOkId));
+  ASSERT_TRUE(WaitForText(started.window, Updated(L"1.2.3.4", L"1.2.3.5")));
+  ExpectWindow(started.window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
+  EXPECT_EQ(host.WaitForExit(), 0u) << "the host was not closed";
+  EXPECT_EQ(program.VisibleWindows(), std::vector<HWND>{started.window}) << "a message box is showing";
+  ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
+  EXPECT_EQ(PressOk(program, started.window), kCurrent);
+  EXPECT_EQ(RunningCopiesOf(hostCopy), 0u);
+  EXPECT_EQ(HostStarts(ReadLines(hostLog)), std::vector<std::wstring>{StartedByFullPath(hostCopy)});
+  ExpectLibraryKept(s);
+}
+
+// ---- the window closed at each stage ----
+
+TEST(FaultWindowClosed, DuringTheOfferNothingHappens) {
+  Scenario s;
+  s.InstallHost();
+  HWND host = s.StartHost();
+  ASSERT_NE(host, nullptr);
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+  ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
+
+  ASSERT_TRUE(e2e::CloseWindow(started.window));
+  EXPECT_EQ(program.WaitForExit(), kCancelled);
+  EXPECT_TRUE(IsWindow(host));
+  EXPECT_EQ(HostLogCount(s, L"close-request"), 0u);
+  EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
+  EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
+  EXPECT_TRUE(s.RegistrationLog().empty());
+  EXPECT_EQ(HostStarts(s).size(), 1u);
+  ExpectLibraryKept(s);
+}
+
+// Closed once the files are being changed: the work is finished, and the exit code says so.
+TEST(FaultWindowClosed, DuringRegistrationTheUpdateIsFinished) {
+  Scenario s;
+  s.InstallHost();
+  ASSERT_NE(s.StartHost(), nullptr);
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+  ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
+
+  ASSERT_TRUE(Click(started.window, kOkId));
+  // The first regsvr32 run has reached the library: the program is waiting for it.
+  ASSERT_TRUE(WaitUntil([&] { return !s.RegistrationLog().empty(); }, kWindowTimeoutMs));
+  const std::wstring shown = ReadWindow(started.window).label.text;
+  const std::size_t calls = s.RegistrationLog().size();
+  ASSERT_TRUE(e2e::CloseWindow(started.window));
+  // Read while the register run had not yet begun: the result cannot have been shown then.
+  if (calls == 1) {
+    EXPECT_EQ(shown, Lines({L"Update in progress", L"Please wait"}));
+  }
+  EXPECT_EQ(program.WaitForExit(), kCurrent);
+  ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
+  EXPECT_EQ(VersionOf(s.InstalledPath()), L"1.2.3.5");
+  EXPECT_FALSE(FileExists(s.ShippedPath()));
+  EXPECT_TRUE(NoBackupsLeft(s));
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
+  EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
+  ExpectLibraryKept(s);
+}
+
+// ---- one instance at a time, also during an update ----
+
+TEST(FaultSecondInstance, DuringAnUpdateEndsAtOnceAndTheFirstCompletes) {
+  Scenario s;
+  HostSettings settings;
+  settings.mode = L"disabled";  // keeps the first instance waiting until the test closes it
+  s.InstallHost(settings);
+  HWND host = s.StartHost();
+  ASSERT_NE(host, nullptr);
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  Program first = s.Start();
+  const Started started = AwaitWindow(first);
+  ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
+  ASSERT_TRUE(Click(started.window, kOkId));
+  ASSERT_TRUE(WaitForText(started.window, kWaiting));
+
+  Program second = s.Start();
+  EXPECT_EQ(second.WaitForWindow(), nullptr) << "the second instance showed a window";
+  EXPECT_EQ(second.WaitForExit(), kAlreadyRunning);
+  EXPECT_EQ(ReadWindow(started.window).label.text, kWaiting);
+  EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
+  EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
+  EXPECT_TRUE(s.RegistrationLog().empty());
+
+  ASSERT_TRUE(CloseHost(host));
+  ASSERT_TRUE(WaitForText(started.window, Updated(L"1.2.3.4", L"1.2.3.5")));
+  ExpectWindow(started.window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
+  ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
+  EXPECT_EQ(PressOk(first, started.window), kCurrent);
+  EXPECT_EQ(HostStarts(s).size(), 2u);
+  ExpectLibraryKept(s);
+}
+
+// ---- the system folder and regsvr32 ----
+
+TEST(FaultSystemFolderReadOnly, UpdateKeepsTheOldCopyRegistered) {
+  Scenario s;
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  Scenario::Freeze frozen(s.SystemFolder());
+  ASSERT_TRUE(frozen.Active()) << "cannot make the system folder immutable (chattr +i)";
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+  EXPECT_TRUE(started.boxes.empty());
+
+  ASSERT_TRUE(WaitForText(started.window, kInUse));
+  ExpectWindow(started.window, kInUse, kRed, Buttons::Ok);
+  ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.4"}});
+  EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
+  EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
+  EXPECT_TRUE(NoBackupsLeft(s));
+  EXPECT_EQ(PressOk(program, started.window), kFailed);
+  ExpectLibraryKept(s);
+}
+
+TEST(FaultRegistration, FailingRegisterOfTheNewCopyIsReportedWithRegSvr32sExitCode) {
+  Scenario s;
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5-register-fails");
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+
+  const std::wstring text =
+      Lines({L"Quandrel.dll Version: 1.2.3.5", L"has been installed but NOT REGISTERED", L"RegSvr32 exit code 5"});
+  ASSERT_TRUE(WaitForText(started.window, text));
+  ExpectWindow(started.window, text, kRed, Buttons::Ok);
+  ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
+  EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.5-register-fails"));
+  EXPECT_FALSE(FileExists(s.ShippedPath()));
+  EXPECT_TRUE(NoBackupsLeft(s));
+  EXPECT_EQ(PressOk(program, started.window), kFailed);
+  ExpectLibraryKept(s);
+}
+
+TEST(FaultRegistration, FailingUnregisterOfTheOldCopyDoesNotStopTheUpdate) {
+  Scenario s;
+  s.Install(L"1.2.3.4-unregister-fails");
+  s.Ship(L"1.2.3.5");
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+
+  ASSERT_TRUE(WaitForText(started.window, Updated(L"1.2.3.4", L"1.2.3.5")));
+  ExpectWindow(started.window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
+  ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
+  EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.5"));
+  EXPECT_FALSE(FileExists(s.ShippedPath()));
+  EXPECT_EQ(PressOk(program, started.window), kCurrent);
+  ExpectLibraryKept(s);
+}
+
+// ---- planted programs are never run ----
+
+TEST(FaultPlantedPrograms, TheMarkerLeavesATraceWhenRun) {
+  Scenario s;
+  Planted planted(s.ProgramFolder() + L"\\regsvr32.exe");
+  ASSERT_TRUE(planted.Active());
+  Process run = s.Run(planted.Path(), L"/s x");
+  EXPECT_EQ(run.WaitForExit(), 0u);
+  EXPECT_TRUE(planted.Ran());
+}
+
+TEST(FaultPlantedPrograms, RegSvr32BesideTheProgramOrInItsCurrentFolderIsNeverRun) {
+  Scenario s;
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  Planted beside(s.ProgramFolder() + L"\\regsvr32.exe");
+  Planted current(CurrentFolderOfTheProgram(s) + L"\\regsvr32.exe");
+  ASSERT_TRUE(beside.Active() && current.Active());
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+
+  ASSERT_TRUE(WaitForText(started.window, Updated(L"1.2.3.4", L"1.2.3.5")));
+  ExpectWindow(started.window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
+  ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
+  EXPECT_EQ(PressOk(program, started.window), kCurrent);
+  EXPECT_FALSE(beside.Ran());
+  EXPECT_FALSE(current.Ran());
+  ExpectLibraryKept(s);
+}
+
+TEST(FaultPlantedPrograms, ProgramExeAtTheDriveRootIsNeverRunForTheRestart) {
+  Scenario s;
+  s.InstallHost();
+  ASSERT_NE(s.StartHost(), nullptr);
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  ASSERT_TRUE(s.HostPath().starts_with(L"C:\\Program Files\\")) << Narrow(s.HostPath());
+  Planted root(L"C:\\Program.exe");
+  ASSERT_TRUE(root.Active());
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+  ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
+
+  ASSERT_TRUE(Click(started.window, kOkId));
+  ASSERT_TRUE(WaitForText(started.window, Updated(L"1.2.3.4", L"1.2.3.5")));
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
+  EXPECT_EQ(PressOk(program, started.window), kCurrent);
+  EXPECT_FALSE(root.Ran());
+  EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
+  EXPECT_EQ(HostStarts(s),
+            (std::vector<std::wstring>{StartedByFullPath(s.HostPath()), StartedByFullPath(s.HostPath())}));
+  ExpectLibraryKept(s);
+}
+
+// ---- broken and extreme library files ----
+
+enum class Bad { Folder, Empty, TruncatedLibrary, Text, HundredMegabytesOfZeros };
+
+const char* NameOf(Bad bad) {
+  switch (bad) {
+    case Bad::Folder:
+      return "a folder";
+    case Bad::Empty:
+      return "an empty file";
+    case Bad::TruncatedLibrary:
+      return "the first 200 bytes of a library";
+    case Bad::Text:
+      return "a text file";
+    case Bad::HundredMegabytesOfZeros:
+      return "100 MB of zeros";
+  }
+  return "?";
+}
+
+constexpr Bad kBadFiles[] = {Bad::Folder, Bad::Empty, Bad::TruncatedLibrary, Bad::Text, Bad::HundredMegabytesOfZeros};
+
+bool WriteFileBytes(const std::wstring& path, const void* data, DWORD size) {
+  win32::FileHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  return file && (size == 0 || (WriteFile(file.get(), data, size, &written, nullptr) && written == size));
+}
+
+bool Make(Bad bad, const std::wstring& path) {
+  switch (bad) {
+    case Bad::Folder:
+      return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+    case Bad::Empty:
+      return WriteFileBytes(path, nullptr, 0);
+    case Bad::TruncatedLibrary: {
+      const auto bytes = Scenario::FixtureBytes(L"1.2.3.4");
+      return bytes.size() > 200 && WriteFileBytes(path, bytes.data(), 200);
+    }
+    case Bad::Text: {
+      const char text[] = "Quandrel.dll\r\nThis is a note, not a library.\r\n";
+      return WriteFileBytes(path, text, sizeof text - 1);
+    }
+    case Bad::HundredMegabytesOfZeros: {
+      // Set by its end, not written: the file system leaves it sparse, so it costs no time.
+      win32::FileHandle file(
+          CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      LARGE_INTEGER size{};
+      size.QuadPart = 100LL * 1024 * 1024;
+      return file && SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.get());
+    }
+  }
+  return false;
+}
+
+TEST(FaultBadShippedCopy, IsReportedAndTrashedAndTheInstalledCopyIsKept) {
+  for (Bad bad : kBadFiles) {
+    SCOPED_TRACE(NameOf(bad));
+    Scenario s;
+    s.Install(L"1.2.3.4");
+    ASSERT_TRUE(Make(bad, s.ShippedPath()));
+    Program program = s.Start();
+    const Started started = AwaitWindow(program);
+
+    EXPECT_EQ(started.boxes, std::vector<std::wstring>{kNoVersionBox});
+    ExpectWindow(started.window, UpToDate(L"1.2.3.4", s.ShippedPath(), L"", true), kRed, Buttons::Ok);
+    EXPECT_EQ(PressOk(program, started.window), kCurrent);
+    EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
+    EXPECT_EQ(GetFileAttributesW(s.ShippedPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(s.TrashedFiles().size(), 1u);
+    EXPECT_TRUE(s.RegistrationLog().empty());
+    ExpectLibraryKept(s);
+  }
+}
+
+TEST(FaultBadInstalledCopy, IsLeftAloneAndTheShippedCopyIsKept) {
+  for (Bad bad : kBadFiles) {
+    SCOPED_TRACE(NameOf(bad));
+    Scenario s;
+    ASSERT_TRUE(Make(bad, s.InstalledPath()));
+    s.Ship(L"1.2.3.5");
+    Program program = s.Start();
+    const Started started = AwaitWindow(program);
+
+    EXPECT_EQ(started.boxes, std::vector<std::wstring>{kNoVersionBox});
+    ExpectWindow(started.window, UpToDate(L"", s.ShippedPath(), L"1.2.3.5", false), kRed, Buttons::Ok);
+    EXPECT_EQ(PressOk(program, started.window), kFailed);
+    EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
+    EXPECT_NE(GetFileAttributesW(s.InstalledPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(s.TrashedFiles().empty());
+    EXPECT_TRUE(s.RegistrationLog().empty());
+    ExpectLibraryKept(s);
+  }
+}
+
+TEST(FaultVersionExtremes, LowestInstalledIsReplacedByHighest) {
+  Scenario s;
+  s.Install(L"0.0.0.0");
+  s.Ship(L"65535.65535.65535.65535");
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+
+  EXPECT_TRUE(started.boxes.empty());
+  ASSERT_TRUE(WaitForText(started.window, Updated(L"0.0.0.0", L"65535.65535.65535.65535")));
+  ExpectWindow(started.window, Updated(L"0.0.0.0", L"65535.65535.65535.65535"), kGreen, Buttons::Ok);
+  ExpectRegistrations(s, {{L"unregister", L"0.0.0.0"}, {L"register", L"65535.65535.65535.65535"}});
+  EXPECT_EQ(VersionOf(s.InstalledPath()), L"65535.65535.65535.65535");
+  EXPECT_FALSE(FileExists(s.ShippedPath()));
+  EXPECT_EQ(PressOk(program, started.window), kCurrent);
+  ExpectLibraryKept(s);
+}
+
+TEST(FaultVersionExtremes, HighestInstalledIsKeptOverLowest) {
+  Scenario s;
+  s.Install(L"65535.65535.65535.65535");
+  s.Ship(L"0.0.0.0");
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+
+  EXPECT_TRUE(started.boxes.empty());
+  ExpectWindow(started.window, UpToDate(L"65535.65535.65535.65535", s.ShippedPath(), L"0.0.0.0", true), kRed,
+               Buttons::Ok);
+  EXPECT_EQ(PressOk(program, started.window), kCurrent);
+  EXPECT_EQ(VersionOf(s.InstalledPath()), L"65535.65535.65535.65535");
+  EXPECT_FALSE(FileExists(s.ShippedPath()));
+  EXPECT_TRUE(s.RegistrationLog().empty());
+  ExpectLibraryKept(s);
+}
+
+}  // namespace
+}  // namespace tarnwell::e2e
