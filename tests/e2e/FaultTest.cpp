@@ -610,6 +610,65 @@ TEST(FaultPlantedPrograms, ProgramExeAtTheDriveRootIsNeverRunForTheRestart) {
   ExpectLibraryKept(s);
 }
 
+// Sets an environment variable for the processes started meanwhile; restores it afterwards.
+class EnvironmentVariable {
+ public:
+  EnvironmentVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
+    std::wstring old(32768, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, old.data(), static_cast<DWORD>(old.size()));
+    if (length > 0 && length < old.size()) old_ = old.substr(0, length);
+    SetEnvironmentVariableW(name, value.c_str());
+  }
+  ~EnvironmentVariable() { SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
+  EnvironmentVariable(const EnvironmentVariable&) = delete;
+  EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+ private:
+  const wchar_t* name_;
+  std::optional<std::wstring> old_;
+};
+
+// A version.dll beside the program, and Wine told to prefer such a copy to its own: the
+// program loads its libraries from the system folder only, so the planted one never runs.
+TEST(FaultPlantedLibrary, VersionDllBesideTheProgramIsNeverLoaded) {
+  Scenario s;
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.4");
+  const std::wstring planted = s.ProgramFolder() + L"\\version.dll";
+  const std::wstring marker = s.ProgramFolder() + L"\\planted-marker.txt";
+  ASSERT_TRUE(CopyFileW((WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\planted\\version.dll").c_str(),
+                        planted.c_str(), FALSE));
+  const EnvironmentVariable markerPath(L"TARNWELL_PLANTED_MARKER", marker);
+  // Wine takes its DLL overrides from the environment it was started with, not from one a
+  // program sets for its children; the test runner (cmake/wine-run) sets version=n,b.
+  std::wstring overrides(32768, L'\0');
+  overrides.resize(GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides.data(), static_cast<DWORD>(overrides.size())));
+  if (overrides.find(L"version=n,b") == std::wstring::npos) {
+    GTEST_SKIP() << "needs WINEDLLOVERRIDES with version=n,b in the environment Wine starts with (cmake/wine-run sets it)";
+  }
+
+  // The planted copy is live: a program that imports user32 directly, started from the same
+  // folder, loads it before its first line runs.
+  {
+    const std::wstring contrast = s.ProgramFolder() + L"\\CorvexIDE.exe";
+    ASSERT_TRUE(CopyFileW((WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\corvex\\CorvexIDE.exe").c_str(),
+                          contrast.c_str(), FALSE));
+    Process run = s.Run(contrast, L"");
+    const bool marked = WaitUntil([&] { return FileExists(marker); });
+    run.Kill();
+    run.WaitForExit();
+    ASSERT_TRUE(marked) << "the planted version.dll is not loaded even where it should be";
+    ASSERT_TRUE(DeleteFileW(marker.c_str()));
+  }
+
+  Program program = s.Start();
+  const Started started = AwaitWindow(program);
+  // Both versions were read, through the system's version.dll.
+  EXPECT_TRUE(WaitForText(started.window, UpToDate(L"1.2.3.4", s.ShippedPath(), L"1.2.3.4", true)));
+  EXPECT_EQ(PressOk(program, started.window), kCurrent);
+  EXPECT_FALSE(FileExists(marker)) << "the planted version.dll was loaded";
+}
+
 // ---- broken and extreme library files ----
 
 enum class Bad { Folder, Empty, TruncatedLibrary, Text, HundredMegabytesOfZeros };
