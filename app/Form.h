@@ -10,6 +10,8 @@ namespace tarnwell {
 
 // An opaque native window handle; 0 means none.
 using NativeWindow = std::uintptr_t;
+// An opaque native object a yield can wake on, such as a process; 0 means none.
+using NativeWaitable = std::uintptr_t;
 
 enum class Control { lblMessage, cmdOK, cmdCancel };
 
@@ -70,8 +72,9 @@ class Form {
   // Runs Form_QueryUnload, then destroys the window unless the handler kept it open.
   virtual void Unload() = 0;
   // Handles every message pending for the program. When none is pending, first waits up to
-  // `idleWait` for one to arrive, so that polling loops do not spin.
-  virtual void DoEvents(std::chrono::milliseconds idleWait) = 0;
+  // `idleWait` for one to arrive, or for `wakeOn` to be signalled, so that polling loops
+  // neither spin nor lag behind what they wait for.
+  virtual void DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn = 0) = 0;
 };
 
 }  // namespace tarnwell

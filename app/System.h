@@ -18,6 +18,8 @@ class Process {
   virtual ~Process() = default;
   // The exit code once the process has ended; nothing while it runs.
   virtual std::optional<std::uint32_t> ExitCode() = 0;
+  // What a yield can wake on when the process ends; 0 when there is nothing.
+  virtual NativeWaitable Waitable() const { return 0; }
 };
 
 // Window states for launched programs.

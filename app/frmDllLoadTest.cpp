@@ -251,7 +251,7 @@ void frmDllLoadTest::AbandonUpdate() {
 bool frmDllLoadTest::AwaitProcess(Process& process, std::uint64_t limitMs) {
   const std::uint64_t start = sys_.TickCount();
   while (!process.ExitCode() && sys_.TickCount() - start < limitMs) {
-    form_->DoEvents(kIdleWait);
+    form_->DoEvents(kIdleWait, process.Waitable());
     if (CancelRequested || !form_->Exists()) return false;
   }
   return true;
@@ -269,7 +269,7 @@ RegistrationResult frmDllLoadTest::RunRegSvr32(const std::string& switches) {
   for (;;) {
     if (const auto code = tool->ExitCode()) return {RegistrationResult::Kind::Finished, *code};
     if (sys_.TickCount() - start >= kRegistrationLimitMs) return {RegistrationResult::Kind::TimedOut};
-    form_->DoEvents(kIdleWait);
+    form_->DoEvents(kIdleWait, tool->Waitable());
   }
 }
 

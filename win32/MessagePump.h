@@ -11,8 +11,9 @@ void SetKeyboardWindow(HWND window);
 // Handles every message pending for this thread, then returns.
 void DoEvents();
 
-// When no message is pending, waits up to `milliseconds` for one; then handles all pending.
-void WaitThenDoEvents(DWORD milliseconds);
+// When no message is pending, waits up to `milliseconds` for one, or for `wakeOn` (if any) to
+// be signalled; then handles all pending.
+void WaitThenDoEvents(DWORD milliseconds, HANDLE wakeOn = nullptr);
 
 // Runs the program's message loop until `window` no longer exists.
 void RunUntilDestroyed(HWND window);

@@ -475,9 +475,9 @@ void Win32Form::Close(int unloadMode) {
   if (cancel == 0 && Exists()) window_.reset();
 }
 
-void Win32Form::DoEvents(std::chrono::milliseconds idleWait) {
+void Win32Form::DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn) {
   const auto wait = std::clamp<std::chrono::milliseconds::rep>(idleWait.count(), 0, INFINITE - 1);
-  WaitThenDoEvents(static_cast<DWORD>(wait));
+  WaitThenDoEvents(static_cast<DWORD>(wait), reinterpret_cast<HANDLE>(wakeOn));
 }
 
 void Win32Form::OnDpiChanged(UINT newDpi, const RECT& suggested) {

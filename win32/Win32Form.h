@@ -53,7 +53,7 @@ class Win32Form final : public Form {
   void Show() override;
   void Repaint() override;
   void Unload() override;
-  void DoEvents(std::chrono::milliseconds idleWait) override;
+  void DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn = 0) override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -33,6 +33,8 @@ class Win32Process final : public Process {
     return code;
   }
 
+  NativeWaitable Waitable() const override { return reinterpret_cast<NativeWaitable>(process_.get()); }
+
  private:
   KernelHandle process_;
 };

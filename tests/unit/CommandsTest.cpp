@@ -38,6 +38,8 @@ struct OneButtonState {
   int exitCode;
 };
 
+void PrintTo(const OneButtonState& state, std::ostream* out) { *out << state.name; }
+
 class OneButton : public ControllerTest, public ::testing::WithParamInterface<OneButtonState> {};
 
 TEST_P(OneButton, OKClosesTheWindowAndKeepsTheOutcomesExitCode) {

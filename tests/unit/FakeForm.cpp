@@ -111,8 +111,9 @@ void FakeForm::Press(Control button) {
   if (button == Control::cmdCancel) events_.cmdCancel_Click();
 }
 
-void FakeForm::DoEvents(std::chrono::milliseconds idleWait) {
+void FakeForm::DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn) {
   ++yields;
+  wakeOns.push_back(wakeOn);
   idleWaited += idleWait;
   if (onIdle) onIdle(idleWait);
   if (onYield) onYield(yields);

@@ -37,7 +37,7 @@ class FakeForm final : public Form {
   void Show() override;
   void Repaint() override;
   void Unload() override;
-  void DoEvents(std::chrono::milliseconds idleWait) override;
+  void DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn = 0) override;
 
   // The user closes the window with its close box.
   void CloseBox();
@@ -59,6 +59,8 @@ class FakeForm final : public Form {
   std::function<void(int yields)> onYield;
   int yields = 0;
   std::chrono::milliseconds idleWaited{0};
+  // What each yield could wake on besides input.
+  std::vector<NativeWaitable> wakeOns;
   // Called with the wait of every yield, for a clock that moves with it.
   std::function<void(std::chrono::milliseconds)> onIdle;
 

@@ -7,16 +7,18 @@ namespace {
 
 class FakeProcess final : public Process {
  public:
-  FakeProcess(std::function<bool()> running, std::uint32_t code)
-      : running_(std::move(running)), code_(code) {}
+  FakeProcess(std::function<bool()> running, std::uint32_t code, NativeWaitable waitable)
+      : running_(std::move(running)), code_(code), waitable_(waitable) {}
   std::optional<std::uint32_t> ExitCode() override {
     if (running_()) return std::nullopt;
     return code_;
   }
+  NativeWaitable Waitable() const override { return waitable_; }
 
  private:
   std::function<bool()> running_;
   std::uint32_t code_;
+  NativeWaitable waitable_;
 };
 
 }  // namespace
@@ -61,11 +63,12 @@ std::unique_ptr<Process> FakeSystem::Launch(const std::string& program,
     auto polls = std::make_shared<int>(tool.runningPolls);
     const bool finishes = tool.finishes;
     return std::make_unique<FakeProcess>(
-        [polls, finishes] { return !finishes || (*polls)-- > 0; }, tool.exitCode);
+        [polls, finishes] { return !finishes || (*polls)-- > 0; }, tool.exitCode,
+        unregister ? kUnregisterWaitable : kRegisterWaitable);
   }
   if (!Has(program)) return nullptr;
   log.push_back("start " + program + " state " + std::to_string(windowState));
-  return std::make_unique<FakeProcess>([] { return true; }, 0);
+  return std::make_unique<FakeProcess>([] { return true; }, 0, 0);
 }
 
 bool FakeSystem::LaunchAsDesktopUser(const std::string& program) {
@@ -77,7 +80,7 @@ bool FakeSystem::LaunchAsDesktopUser(const std::string& program) {
 std::unique_ptr<Process> FakeSystem::OpenTaskProcess(const std::string&) {
   if (ideWindows == 0) return nullptr;
   return std::make_unique<FakeProcess>(
-      [this] { return ideWindows > 0 || ideProcessLingers-- > 0; }, 0);
+      [this] { return ideWindows > 0 || ideProcessLingers-- > 0; }, 0, kIdeWaitable);
 }
 
 bool FakeSystem::IsTaskRunning(const std::string&) {

@@ -18,6 +18,10 @@ inline const std::string kShipped = kProgramFolder + "\\Quandrel.dll";
 inline const std::string kInstalled = kSystemFolder + "\\Quandrel.dll";
 inline const std::string kIdeProgram = "C:\\Program Files\\CorvexIDE\\CorvexIDE.exe";
 inline const std::string kRegSvr32 = "C:\\Windows\\system32\\regsvr32.exe";
+// What the fake processes offer a yield to wake on.
+inline constexpr NativeWaitable kRegisterWaitable = 0x5001;
+inline constexpr NativeWaitable kUnregisterWaitable = 0x5002;
+inline constexpr NativeWaitable kIdeWaitable = 0x5003;
 
 class FakeSystem final : public System {
  public:

@@ -1,4 +1,6 @@
 // The update of an older installed copy: closing the IDE, waiting, replacing, reporting.
+#include <algorithm>
+
 #include "tests/unit/Harness.h"
 
 namespace tarnwell::testing {
@@ -227,6 +229,15 @@ TEST_F(Update, IdeProcessIsWaitedForAfterItsWindowIsGone) {
   OfferThenPressOK();
   EXPECT_GE(form.yields, 6);
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+}
+
+TEST_F(Update, WaitsForProcessesWakeWhenTheProcessEnds) {
+  sys.ideProcessLingers = 2;
+  OfferThenPressOK();
+  const auto& wakes = form.wakeOns;
+  EXPECT_EQ(std::count(wakes.begin(), wakes.end(), kIdeWaitable), 2);
+  EXPECT_EQ(std::count(wakes.begin(), wakes.end(), kUnregisterWaitable), 2);
+  EXPECT_EQ(std::count(wakes.begin(), wakes.end(), kRegisterWaitable), 2);
 }
 
 TEST_F(Update, IdeProcessThatNeverEndsIsWaitedForTenSecondsAtMost) {
