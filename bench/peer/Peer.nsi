@@ -1,0 +1,20 @@
+; The peer for bench/run: a silent 64-bit installer that does what TarnwellUpdate does, upgrading
+; the installed Quandrel.dll with the common library macro and registering it.
+;   makensis -DLIBRARY_SOURCE=<newer Quandrel.dll> -DOUTPUT=<PeerSetup.exe> Peer.nsi
+
+Unicode true
+Target amd64-unicode
+; The library is 64-bit: the macro then registers it with the 64-bit regsvr32.
+!define LIBRARY_X64
+!include Library.nsh
+
+Name "Quandrel.dll"
+OutFile "${OUTPUT}"
+RequestExecutionLevel admin
+SilentInstall silent
+SetCompressor /SOLID lzma
+
+Section
+  ; The same folder the program installs into: the 32-bit system folder.
+  !insertmacro InstallLib REGDLL NOTSHARED REBOOT_NOTPROTECTED "${LIBRARY_SOURCE}" "$WINDIR\SysWOW64\Quandrel.dll" "$WINDIR\SysWOW64"
+SectionEnd

@@ -1,0 +1,155 @@
+// Reaction to the IDE going away: the fake host closes a known delay after the close request;
+// from the moment its window is gone to the moment the program's result text shows. Set against
+// one regsvr32 run of the same library measured alone, interleaved with the scenario runs.
+
+#include <cstdio>
+
+#include "bench/probe/Probe.h"
+
+namespace tarnwell::bench {
+namespace {
+
+// All from the moment the host's window is gone; negative where the poll did not catch it.
+struct Reaction {
+  double raw = 0;          // → result text
+  double noticed = -1;     // → "Update in progress"
+  double unregister = -1;  // → the library logs its unregistration (inside the first regsvr32)
+  double reregister = -1;  // → the library logs its registration (inside the second regsvr32)
+};
+
+std::optional<Reaction> ReactOnce(const Places& places, unsigned closeDelayMs) {
+  EndProcessesOf(kHostTitle);
+  std::wstring why;
+  if (!Prepare(places,
+               Layout(L"1.2.3.4", L"1.2.3.5", L"close-after", closeDelayMs),
+               why)) {
+    std::fwprintf(stderr, L"probe: %ls\n", why.c_str());
+    return std::nullopt;
+  }
+  auto host = StartHost(places);
+  if (!host) return std::nullopt;
+  const HWND hostWindow = host->second;
+
+  std::optional<Reaction> result;
+  auto p = Launch(places.Program(), L"", places.bench);
+  if (p) {
+    const auto seen = WaitForWindow(kTitle, *p);
+    if (seen && WaitForLabel(seen->window, *p,
+                             [](const std::wstring& t) { return StartsWith(t, L"The current Quandrel.dll"); })) {
+      Click(seen->window, kOkId);
+      const double start = NowMs();
+      std::optional<double> goneAt;
+      while (p->Running() && NowMs() - start < closeDelayMs + kLimitMs) {
+        if (!::IsWindow(hostWindow)) {
+          goneAt = NowMs();
+          break;
+        }
+        ::Sleep(1);
+      }
+      std::optional<double> progressAt, doneAt;
+      LogWatch log(places.RegistrationLog());
+      if (goneAt) {
+        doneAt = WaitForLabel(seen->window, *p, [&](const std::wstring& t) {
+          log.Poll();
+          if (!progressAt && StartsWith(t, L"Update in progress")) progressAt = NowMs();
+          return StartsWith(t, L"Quandrel.dll Version:");
+        });
+      }
+      const auto since = [&](double at) { return at >= 0 ? at - *goneAt : -1; };
+      const std::wstring text = LabelText(seen->window);
+      if (doneAt && text.find(L"has being updated to") != std::wstring::npos &&
+          FileVersion(places.Installed()) == L"1.2.3.5") {
+        result = Reaction{*doneAt - *goneAt, progressAt ? *progressAt - *goneAt : -1, since(log.LineAt(0)),
+                          since(log.LineAt(1))};
+      } else {
+        std::fwprintf(stderr, L"probe: reaction run failed; text: %ls\n", text.c_str());
+      }
+      if (::IsWindow(seen->window)) Click(seen->window, kOkId);
+    }
+    WaitForExit(*p, 10000);
+  }
+  WaitForExit(host->first, 5000);
+  // The program starts the IDE again after the update; that copy is not part of the next run.
+  const double start = NowMs();
+  while (!::FindWindowW(nullptr, kHostTitle) && NowMs() - start < 5000) ::Sleep(10);
+  EndProcessesOf(kHostTitle);
+  return result;
+}
+
+std::optional<double> RegSvr32Once(const Places& places, const std::wstring& library) {
+  auto p = Launch(places.systemTools + L"\\regsvr32.exe", L"/s \"" + library + L"\"", places.bench);
+  if (!p) return std::nullopt;
+  const auto code = WaitForExit(*p);
+  if (!code || *code != 0) {
+    std::fwprintf(stderr, L"probe: regsvr32 ended with %lu\n", code ? *code : 999ul);
+    return std::nullopt;
+  }
+  return NowMs() - p->startMs;
+}
+
+}  // namespace
+
+int MeasureReaction(const Options& options) {
+  const Places places = FindPlaces(options.Text(L"fixtures"));
+  const int runs = options.Number(L"runs", 11);
+  const unsigned closeDelayMs = static_cast<unsigned>(options.Number(L"close-delay-ms", 500));
+
+  // regsvr32 works on its own copy, so that the scenario's files are not touched.
+  const std::wstring regFolder = places.bench + L"\\regsvr32";
+  const std::wstring library = regFolder + L"\\Quandrel.dll";
+  ::CreateDirectoryW(places.bench.c_str(), nullptr);
+  ::CreateDirectoryW(regFolder.c_str(), nullptr);
+  if (!::CopyFileW(places.Fixture(L"1.2.3.5").c_str(), library.c_str(), FALSE)) {
+    std::fwprintf(stderr, L"probe: cannot copy the fixture for regsvr32\n");
+    return 1;
+  }
+
+  ReactOnce(places, closeDelayMs);  // warm-up, not counted
+  RegSvr32Once(places, library);
+
+  std::vector<double> raw, noticed, unregister, reregister, regsvr32;
+  int failures = 0;
+  for (int i = 0; i < runs; ++i) {
+    if (const auto r = ReactOnce(places, closeDelayMs)) {
+      raw.push_back(r->raw);
+      if (r->noticed >= 0) noticed.push_back(r->noticed);
+      if (r->unregister >= 0) unregister.push_back(r->unregister);
+      if (r->reregister >= 0) reregister.push_back(r->reregister);
+    } else {
+      ++failures;
+    }
+    if (const auto t = RegSvr32Once(places, library)) regsvr32.push_back(*t);
+    else ++failures;
+  }
+
+  const Stats sr = Summarise(raw), sn = Summarise(noticed), sg = Summarise(regsvr32);
+  const double difference = sr.median - sg.median;
+  Report r;
+  r.Line("The fake host closes " + std::to_string(closeDelayMs) +
+         " ms after the close request. \"raw\": from the poll that finds its window gone (`IsWindow`, ~1 ms) to "
+         "the result text (\"Quandrel.dll Version: …\") in the label; \"noticed\": to \"Update in progress\" "
+         "(when a poll caught it); \"unregister\" / \"register\": to the library logging that call from "
+         "inside the program's first / second regsvr32 run. \"regsvr32\": `C:\\windows\\system32\\regsvr32.exe /s` on a copy of the same "
+         "library, alone, from `CreateProcessW` to its exit, one after each scenario run. In ms.");
+  r.Line();
+  r.RunsTable({"raw", "noticed", "unregister", "register", "regsvr32 alone"},
+              {raw, noticed, unregister, reregister, regsvr32});
+  r.Line();
+  r.Line("- Raw: median **" + Fixed(sr.median) + " ms** (min " + Fixed(sr.min) + ", max " + Fixed(sr.max) +
+         ", n=" + std::to_string(sr.n) + ")");
+  r.Line("- regsvr32 alone: median **" + Fixed(sg.median) + " ms** (n=" + std::to_string(sg.n) + ")");
+  r.Line("- Difference (raw − one regsvr32): **" + Fixed(difference) + " ms** — goal ≤ 100 ms: **" +
+         (sr.n && sg.n && difference <= 100 ? "met" : "not met") + "**");
+  r.Line("- The program runs regsvr32 twice (unregister the old copy, register the new) and waits for the "
+         "host's process as well; raw − two regsvr32 runs = " + Fixed(sr.median - 2 * sg.median) + " ms.");
+  if (sn.n) r.Line("- Host gone → \"Update in progress\": median " + Fixed(sn.median) + " ms (n=" +
+                   std::to_string(sn.n) + ")");
+  const Stats su = Summarise(unregister), sg2 = Summarise(reregister);
+  if (su.n && sg2.n)
+    r.Line("- Host gone → unregistration logged: median " + Fixed(su.median) + " ms; → registration logged: " +
+           Fixed(sg2.median) + " ms; → result text: " + Fixed(sr.median) + " ms");
+  if (failures) r.Line("- Failed runs (not counted): " + std::to_string(failures));
+  return r.WriteTo(options.Text(L"out")) && sr.n > 0 && sg.n > 0 ? 0 : 1;
+}
+
+}  // namespace tarnwell::bench
