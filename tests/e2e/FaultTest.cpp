@@ -6,109 +6,22 @@
 // left installed or beside the program, and an installed copy whose registration the program
 // touched ends registered. Every case checks that, besides its text, colour and exit code.
 
-#include "tests/e2e/Scenario.h"
-
-#include <tlhelp32.h>
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-#include <initializer_list>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/e2e/Expected.h"
+#include "tests/e2e/Scenario.h"
+#include "tests/e2e/Steps.h"
 
 namespace tarnwell::e2e {
 namespace {
 
-constexpr COLORREF kDarkBlue = 0xC00000;
-constexpr COLORREF kRed = 0x0000FF;
-constexpr COLORREF kGreen = 0x00C000;
-constexpr COLORREF kOrange = 0x0080FF;
-
-constexpr DWORD kCurrent = 0;
-constexpr DWORD kFailed = 2;
-constexpr DWORD kCancelled = 3;
-constexpr DWORD kAlreadyRunning = 4;
-
 // How long the program gets to act on something it must ignore; it polls every 20 ms.
 constexpr DWORD kNoticeMs = 1000;
-
-std::wstring Lines(std::initializer_list<std::wstring_view> lines) {
-  std::wstring text;
-  for (auto line : lines) {
-    if (!text.empty()) text += L"\r\n";
-    text += line;
-  }
-  return text;
-}
-
-std::wstring Offer(const std::wstring& installed, const std::wstring& shipped) {
-  return Lines({L"The current Quandrel.dll ", L"Version: " + installed, L"Needs to be updated to",
-                L"Version: " + shipped, L"This programme requires the Corvex IDE to be closed down",
-                L"Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll",
-                L"Press 'Cancel' to Abort the Update of the Quandrel.dll"});
-}
-
-const std::wstring kWaiting = Lines({L"Waiting for the Corvex IDE", L"To be closed"});
-
-std::wstring Updated(const std::wstring& from, const std::wstring& to) {
-  return Lines({L"Quandrel.dll Version: " + from, L"has being updated to", L"Quandrel.dll Version: " + to});
-}
-
-const std::wstring kInUse = Lines({L"There was an Error while updating the Quandrel.dll",
-                                   L"please make sure that 'No Application'", L"is referencing the Quandrel.dll"});
-
-std::wstring UpToDate(const std::wstring& installed, const std::wstring& shippedPath, const std::wstring& shipped,
-                      bool deleted) {
-  return Lines({L"The current Quandrel.dll Version: " + installed, L"is upto date the", shippedPath,
-                L"Quandrel.dll Version: " + shipped, deleted ? L"has been deleted" : L"has NOT been deleted"});
-}
-
-const std::wstring kNoVersionBox = L"No version information available";
-
-// The version in a library's fixed version record, "a.b.c.d"; nothing when there is none.
-std::optional<std::wstring> VersionOf(const std::wstring& path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return std::nullopt;
-  std::vector<std::uint8_t> data(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return std::nullopt;
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) return std::nullopt;
-  return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
-         L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
-         std::to_wstring(LOWORD(fixed->dwFileVersionLS));
-}
-
-struct Registration {
-  std::wstring verb, path, version;
-};
-
-// What regsvr32 asked the library to do, in order ("register <path> <version>").
-std::vector<Registration> Registrations(const Scenario& s) {
-  std::vector<Registration> calls;
-  for (const auto& line : s.RegistrationLog()) {
-    const auto first = line.find(L' '), last = line.rfind(L' ');
-    if (first == std::wstring::npos || first == last)
-      calls.push_back({line, {}, {}});
-    else
-      calls.push_back({line.substr(0, first), line.substr(first + 1, last - first - 1), line.substr(last + 1)});
-  }
-  return calls;
-}
-
-// The calls, each made for the installed copy, as verb and version.
-void ExpectRegistrations(const Scenario& s, const std::vector<std::pair<std::wstring, std::wstring>>& expected) {
-  const auto calls = Registrations(s);
-  ASSERT_EQ(calls.size(), expected.size()) << "regsvr32 calls";
-  for (std::size_t i = 0; i < calls.size(); ++i) {
-    SCOPED_TRACE("call " + std::to_string(i));
-    EXPECT_EQ(calls[i].verb, expected[i].first);
-    EXPECT_TRUE(SamePath(calls[i].path, s.InstalledPath())) << Narrow(calls[i].path);
-    EXPECT_EQ(calls[i].version, expected[i].second);
-  }
-}
 
 // After the program has ended: a readable library is left in one of the two places, and an
 // installed one whose registration was touched was registered last, in its own version.
@@ -123,81 +36,6 @@ void ExpectLibraryKept(const Scenario& s) {
   if (last) {
     EXPECT_EQ(last->verb, L"register") << "the installed copy was left unregistered";
     EXPECT_EQ(last->version, *installed);
-  }
-}
-
-std::vector<std::wstring> HostStarts(const std::vector<std::wstring>& log) {
-  std::vector<std::wstring> starts;
-  for (const auto& line : log)
-    if (line.starts_with(L"start ")) starts.push_back(line);
-  return starts;
-}
-std::vector<std::wstring> HostStarts(const Scenario& s) { return HostStarts(s.HostLog()); }
-
-std::wstring StartedByFullPath(const std::wstring& host) { return L"start \"" + host + L"\""; }
-
-std::size_t HostLogCount(const Scenario& s, const std::wstring& line) {
-  const auto log = s.HostLog();
-  return static_cast<std::size_t>(std::count(log.begin(), log.end(), line));
-}
-
-// Processes running now from the executable `image`.
-std::size_t RunningCopiesOf(const std::wstring& image) {
-  std::size_t count = 0;
-  win32::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  if (!snapshot || !Process32FirstW(snapshot.get(), &entry)) return 0;
-  do {
-    win32::KernelHandle process(
-        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-    if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) continue;
-    wchar_t path[MAX_PATH * 2] = {};
-    DWORD size = ARRAYSIZE(path);
-    if (QueryFullProcessImageNameW(process.get(), 0, path, &size) && SamePath(path, image)) ++count;
-  } while (Process32NextW(snapshot.get(), &entry));
-  return count;
-}
-
-bool NoBackupsLeft(const Scenario& s) {
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((s.SystemFolder() + L"\\qdl*.tmp").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return true;
-  FindClose(search);
-  return false;
-}
-
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kSettleTimeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
-::testing::AssertionResult WaitForText(HWND window, const std::wstring& text) {
-  std::wstring last;
-  if (WaitUntil([&] { return (last = ReadWindow(window).label.text) == text; }, kWindowTimeoutMs))
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "the label never read\n" << Narrow(text) << "\nlast read:\n" << Narrow(last);
-}
-
-enum class Buttons { Ok, Cancel, OkAndCancel };
-
-void ExpectWindow(HWND window, const std::wstring& text, COLORREF colour, Buttons buttons) {
-  ASSERT_NE(window, nullptr) << "the program showed no window";
-  const WindowState state = ReadWindow(window);
-  EXPECT_TRUE(state.visible);
-  EXPECT_EQ(state.label.text, text);
-  EXPECT_EQ(state.ok.visible, buttons != Buttons::Cancel);
-  EXPECT_EQ(state.cancel.visible, buttons != Buttons::Ok);
-  const PixelCounts pixels = WaitForLabelColour(window, colour);
-  EXPECT_GE(pixels.Of(colour), 30u) << "the label is not drawn in 0x" << std::hex << colour;
-  for (COLORREF other : {kDarkBlue, kRed, kGreen, kOrange}) {
-    if (other != colour) {
-      EXPECT_EQ(pixels.Of(other), 0u) << "label pixels in 0x" << std::hex << other;
-    }
   }
 }
 
@@ -219,12 +57,6 @@ Started AwaitWindow(const Program& program) {
   }
   if (!started.window) started.window = program.WaitForWindow(0);
   return started;
-}
-
-// Presses OK on the result and returns the exit code; nothing if the program had to be killed.
-std::optional<DWORD> PressOk(Program& program, HWND window) {
-  EXPECT_TRUE(Click(window, kOkId));
-  return program.WaitForExit();
 }
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
@@ -260,7 +92,7 @@ bool CloseHost(HWND host) {
 class Planted {
  public:
   explicit Planted(std::wstring path) : path_(std::move(path)) {
-    const std::wstring marker = WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\marker\\Marker.exe";
+    const std::wstring marker = FixtureFile(L"marker\\Marker.exe");
     DeleteFileW(Trace().c_str());
     active_ = CopyFileW(marker.c_str(), path_.c_str(), FALSE) != FALSE;
   }
@@ -294,19 +126,16 @@ void GiveUpWhileTheHostStaysOpen(const GiveUp& how) {
   Scenario s;
   HostSettings settings;
   settings.mode = how.hostMode;
-  s.InstallHost(settings);
-  HWND host = s.StartHost();
+  HWND host = StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5", settings);
   ASSERT_NE(host, nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
   Program program = s.Start();
   const Started started = AwaitWindow(program);
   EXPECT_TRUE(started.boxes.empty());
   ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
 
   ASSERT_TRUE(Click(started.window, kOkId));
-  ASSERT_TRUE(WaitForText(started.window, kWaiting));
-  ExpectWindow(started.window, kWaiting, kOrange, Buttons::Cancel);
+  ASSERT_TRUE(WaitForText(started.window, Waiting()));
+  ExpectWindow(started.window, Waiting(), kOrange, Buttons::Cancel);
   if (how.hostMode == L"refuse") {
     EXPECT_TRUE(WaitUntil([&] { return HostLogCount(s, L"close-refused") == 1; })) << "no close request came";
   }
@@ -317,7 +146,7 @@ void GiveUpWhileTheHostStaysOpen(const GiveUp& how) {
   EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
   EXPECT_TRUE(s.RegistrationLog().empty());
   EXPECT_TRUE(s.TrashedFiles().empty());
-  EXPECT_TRUE(NoBackupsLeft(s));
+  EXPECT_TRUE(BackupsLeft(s).empty());
   EXPECT_TRUE(IsWindow(host));
   // A disabled window is never asked; had it been, it would have closed.
   if (how.hostMode == L"disabled") {
@@ -342,16 +171,13 @@ TEST(FaultHostStaysOpen, HostWindowAppearingDuringTheWaitIsWaitedFor) {
   Scenario s;
   HostSettings settings;
   settings.mode = L"disabled";  // the program cannot close it; the test does
-  s.InstallHost(settings);
-  HWND first = s.StartHost();
+  HWND first = StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5", settings);
   ASSERT_NE(first, nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
   Program program = s.Start();
   const Started started = AwaitWindow(program);
   ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
   ASSERT_TRUE(Click(started.window, kOkId));
-  ASSERT_TRUE(WaitForText(started.window, kWaiting));
+  ASSERT_TRUE(WaitForText(started.window, Waiting()));
 
   ASSERT_TRUE(WritePrivateProfileStringW(L"Corvex", L"Mode", L"close", HostIni(s).c_str()));
   HWND second = s.StartHost();
@@ -359,8 +185,8 @@ TEST(FaultHostStaysOpen, HostWindowAppearingDuringTheWaitIsWaitedFor) {
   ASSERT_TRUE(CloseHost(first));
   // With the first host gone the program must go on waiting for the second.
   EXPECT_FALSE(WaitUntil(
-      [&] { return ReadWindow(started.window).label.text != kWaiting || !s.RegistrationLog().empty(); }, kNoticeMs));
-  EXPECT_EQ(ReadWindow(started.window).label.text, kWaiting);
+      [&] { return ReadWindow(started.window).label.text != Waiting() || !s.RegistrationLog().empty(); }, kNoticeMs));
+  EXPECT_EQ(ReadWindow(started.window).label.text, Waiting());
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
   EXPECT_TRUE(s.RegistrationLog().empty());
 
@@ -374,7 +200,7 @@ TEST(FaultHostStaysOpen, HostWindowAppearingDuringTheWaitIsWaitedFor) {
   EXPECT_EQ(HostLogCount(s, L"close-request"), 2u);
   EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
   EXPECT_EQ(HostStarts(s).size(), 3u);
-  EXPECT_TRUE(NoBackupsLeft(s));
+  EXPECT_TRUE(BackupsLeft(s).empty());
   ExpectLibraryKept(s);
 }
 
@@ -386,7 +212,7 @@ TEST(FaultHostExecutableMissing, NoRestartAndNoMessage) {
   const std::wstring hostCopy = elsewhere + L"\\CorvexIDE.exe";
   const std::wstring hostLog = elsewhere + L"\\CorvexIDE.log";
   ASSERT_TRUE(
-      CopyFileW((WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\corvex\\CorvexIDE.exe").c_str(), hostCopy.c_str(), TRUE));
+      CopyFileW(FixtureFile(L"corvex\\CorvexIDE.exe").c_str(), hostCopy.c_str(), TRUE));
   ASSERT_TRUE(WritePrivateProfileStringW(L"Corvex", L"Log", hostLog.c_str(), (elsewhere + L"\\CorvexIDE.ini").c_str()));
   Process host = s.Run(hostCopy, L"");
   ASSERT_NE(WaitForHostWindow(host.Id()), nullptr);
@@ -413,11 +239,8 @@ TEST(FaultHostExecutableMissing, NoRestartAndNoMessage) {
 
 TEST(FaultWindowClosed, DuringTheOfferNothingHappens) {
   Scenario s;
-  s.InstallHost();
-  HWND host = s.StartHost();
+  HWND host = StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5");
   ASSERT_NE(host, nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
   Program program = s.Start();
   const Started started = AwaitWindow(program);
   ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
@@ -436,10 +259,7 @@ TEST(FaultWindowClosed, DuringTheOfferNothingHappens) {
 // Closed once the files are being changed: the work is finished, and the exit code says so.
 TEST(FaultWindowClosed, DuringRegistrationTheUpdateIsFinished) {
   Scenario s;
-  s.InstallHost();
-  ASSERT_NE(s.StartHost(), nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
+  ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5"), nullptr);
   Program program = s.Start();
   const Started started = AwaitWindow(program);
   ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
@@ -452,13 +272,13 @@ TEST(FaultWindowClosed, DuringRegistrationTheUpdateIsFinished) {
   ASSERT_TRUE(e2e::CloseWindow(started.window));
   // Read while the register run had not yet begun: the result cannot have been shown then.
   if (calls == 1) {
-    EXPECT_EQ(shown, Lines({L"Update in progress", L"Please wait"}));
+    EXPECT_EQ(shown, InProgress());
   }
   EXPECT_EQ(program.WaitForExit(), kCurrent);
   ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
   EXPECT_EQ(VersionOf(s.InstalledPath()), L"1.2.3.5");
   EXPECT_FALSE(FileExists(s.ShippedPath()));
-  EXPECT_TRUE(NoBackupsLeft(s));
+  EXPECT_TRUE(BackupsLeft(s).empty());
   EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
   EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
   ExpectLibraryKept(s);
@@ -470,21 +290,18 @@ TEST(FaultSecondInstance, DuringAnUpdateEndsAtOnceAndTheFirstCompletes) {
   Scenario s;
   HostSettings settings;
   settings.mode = L"disabled";  // keeps the first instance waiting until the test closes it
-  s.InstallHost(settings);
-  HWND host = s.StartHost();
+  HWND host = StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5", settings);
   ASSERT_NE(host, nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
   Program first = s.Start();
   const Started started = AwaitWindow(first);
   ExpectWindow(started.window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
   ASSERT_TRUE(Click(started.window, kOkId));
-  ASSERT_TRUE(WaitForText(started.window, kWaiting));
+  ASSERT_TRUE(WaitForText(started.window, Waiting()));
 
   Program second = s.Start();
   EXPECT_EQ(second.WaitForWindow(), nullptr) << "the second instance showed a window";
   EXPECT_EQ(second.WaitForExit(), kAlreadyRunning);
-  EXPECT_EQ(ReadWindow(started.window).label.text, kWaiting);
+  EXPECT_EQ(ReadWindow(started.window).label.text, Waiting());
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
   EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
   EXPECT_TRUE(s.RegistrationLog().empty());
@@ -511,12 +328,12 @@ TEST(FaultSystemFolderReadOnly, UpdateKeepsTheOldCopyRegistered) {
   const Started started = AwaitWindow(program);
   EXPECT_TRUE(started.boxes.empty());
 
-  ASSERT_TRUE(WaitForText(started.window, kInUse));
-  ExpectWindow(started.window, kInUse, kRed, Buttons::Ok);
+  ASSERT_TRUE(WaitForText(started.window, InUse()));
+  ExpectWindow(started.window, InUse(), kRed, Buttons::Ok);
   ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.4"}});
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
   EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
-  EXPECT_TRUE(NoBackupsLeft(s));
+  EXPECT_TRUE(BackupsLeft(s).empty());
   EXPECT_EQ(PressOk(program, started.window), kFailed);
   ExpectLibraryKept(s);
 }
@@ -528,14 +345,13 @@ TEST(FaultRegistration, FailingRegisterOfTheNewCopyIsReportedWithRegSvr32sExitCo
   Program program = s.Start();
   const Started started = AwaitWindow(program);
 
-  const std::wstring text =
-      Lines({L"Quandrel.dll Version: 1.2.3.5", L"has been installed but NOT REGISTERED", L"RegSvr32 exit code 5"});
+  const std::wstring text = UpdatedNotRegistered(L"1.2.3.5", 5);
   ASSERT_TRUE(WaitForText(started.window, text));
   ExpectWindow(started.window, text, kRed, Buttons::Ok);
   ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.5-register-fails"));
   EXPECT_FALSE(FileExists(s.ShippedPath()));
-  EXPECT_TRUE(NoBackupsLeft(s));
+  EXPECT_TRUE(BackupsLeft(s).empty());
   EXPECT_EQ(PressOk(program, started.window), kFailed);
   ExpectLibraryKept(s);
 }
@@ -588,10 +404,7 @@ TEST(FaultPlantedPrograms, RegSvr32BesideTheProgramOrInItsCurrentFolderIsNeverRu
 
 TEST(FaultPlantedPrograms, ProgramExeAtTheDriveRootIsNeverRunForTheRestart) {
   Scenario s;
-  s.InstallHost();
-  ASSERT_NE(s.StartHost(), nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
+  ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5"), nullptr);
   ASSERT_TRUE(s.HostPath().starts_with(L"C:\\Program Files\\")) << Narrow(s.HostPath());
   Planted root(L"C:\\Program.exe");
   ASSERT_TRUE(root.Active());
@@ -606,7 +419,7 @@ TEST(FaultPlantedPrograms, ProgramExeAtTheDriveRootIsNeverRunForTheRestart) {
   EXPECT_FALSE(root.Ran());
   EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
   EXPECT_EQ(HostStarts(s),
-            (std::vector<std::wstring>{StartedByFullPath(s.HostPath()), StartedByFullPath(s.HostPath())}));
+            std::vector<std::wstring>(2, StartedByFullPath(s.HostPath())));
   ExpectLibraryKept(s);
 }
 
@@ -636,7 +449,7 @@ TEST(FaultPlantedLibrary, VersionDllBesideTheProgramIsNeverLoaded) {
   s.Ship(L"1.2.3.4");
   const std::wstring planted = s.ProgramFolder() + L"\\version.dll";
   const std::wstring marker = s.ProgramFolder() + L"\\planted-marker.txt";
-  ASSERT_TRUE(CopyFileW((WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\planted\\version.dll").c_str(),
+  ASSERT_TRUE(CopyFileW(FixtureFile(L"planted\\version.dll").c_str(),
                         planted.c_str(), FALSE));
   const EnvironmentVariable markerPath(L"TARNWELL_PLANTED_MARKER", marker);
   // Wine takes its DLL overrides from the environment it was started with, not from one a
@@ -651,7 +464,7 @@ TEST(FaultPlantedLibrary, VersionDllBesideTheProgramIsNeverLoaded) {
   // folder, loads it before its first line runs.
   {
     const std::wstring contrast = s.ProgramFolder() + L"\\CorvexIDE.exe";
-    ASSERT_TRUE(CopyFileW((WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\corvex\\CorvexIDE.exe").c_str(),
+    ASSERT_TRUE(CopyFileW(FixtureFile(L"corvex\\CorvexIDE.exe").c_str(),
                           contrast.c_str(), FALSE));
     Process run = s.Run(contrast, L"");
     const bool marked = WaitUntil([&] { return FileExists(marker); });

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "tests/e2e/Scenario.h"
+#include "tests/e2e/Steps.h"
 
 namespace tarnwell::e2e {
 namespace {
@@ -36,13 +37,17 @@ std::wstring RegSvr32() {
 }
 
 bool WaitForLogLine(const Scenario& scenario, const std::wstring& line) {
-  const ULONGLONG deadline = GetTickCount64() + kSettleTimeoutMs;
-  for (;;) {
-    for (const auto& logged : scenario.HostLog())
-      if (logged == line) return true;
-    if (GetTickCount64() >= deadline) return false;
-    Sleep(20);
-  }
+  return WaitUntil([&] { return HostLogHas(scenario, line); });
+}
+
+// Asks the host to close and waits until its process has ended.
+void CloseAndAwaitExit(HWND host) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(host, &id);
+  win32::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  ASSERT_TRUE(process);
+  ASSERT_TRUE(PostMessageW(host, WM_CLOSE, 0, 0));
+  ASSERT_EQ(WaitForSingleObject(process.get(), kExitTimeoutMs), WAIT_OBJECT_0);
 }
 
 TEST(QuandrelFixture, CarriesTheVersionItWasBuiltWith) {
@@ -80,15 +85,10 @@ TEST(CorvexFixture, ClosesOnACloseRequestAndLogsItsLife) {
   HWND host = scenario.StartHost();
   ASSERT_NE(host, nullptr);
   EXPECT_TRUE(IsWindowEnabled(host));
-  DWORD id = 0;
-  GetWindowThreadProcessId(host, &id);
-  win32::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
-  ASSERT_TRUE(process);
 
-  ASSERT_TRUE(PostMessageW(host, WM_CLOSE, 0, 0));
-  ASSERT_EQ(WaitForSingleObject(process.get(), kExitTimeoutMs), WAIT_OBJECT_0);
-  const std::vector<std::wstring> expected = {L"start \"" + scenario.HostPath() + L"\"", L"close-request",
-                                              L"window-gone", L"exit"};
+  ASSERT_NO_FATAL_FAILURE(CloseAndAwaitExit(host));
+  const std::vector<std::wstring> expected = {StartedByFullPath(scenario.HostPath()), L"close-request", L"window-gone",
+                                              L"exit"};
   EXPECT_EQ(scenario.HostLog(), expected);
 }
 
@@ -129,12 +129,7 @@ TEST(CorvexFixture, HeldFileCannotBeDeletedUntilTheHostHasExited) {
   EXPECT_FALSE(DeleteFileW(held.c_str()));
   EXPECT_TRUE(FileExists(held));
 
-  DWORD id = 0;
-  GetWindowThreadProcessId(host, &id);
-  win32::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
-  ASSERT_TRUE(process);
-  ASSERT_TRUE(PostMessageW(host, WM_CLOSE, 0, 0));
-  ASSERT_EQ(WaitForSingleObject(process.get(), kExitTimeoutMs), WAIT_OBJECT_0);
+  ASSERT_NO_FATAL_FAILURE(CloseAndAwaitExit(host));
   EXPECT_TRUE(DeleteFileW(held.c_str()));
 }
 

@@ -1,5 +1,7 @@
 #include "tests/e2e/Scenario.h"
 
+#include "tests/e2e/GdiHandles.h"
+
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -232,17 +234,6 @@ class WindowDc {
   HDC dc_;
 };
 
-struct MemoryDcTraits {
-  using Value = HDC;
-  static Value invalid() { return nullptr; }
-  static void close(Value dc) { DeleteDC(dc); }
-};
-struct BitmapTraits {
-  using Value = HBITMAP;
-  static Value invalid() { return nullptr; }
-  static void close(Value bitmap) { DeleteObject(bitmap); }
-};
-
 class Selection {  // keeps an object selected into a DC for a scope
  public:
   Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
@@ -369,7 +360,7 @@ PixelCounts CountPixels(HWND window, const Rect& area) {
 
   WindowDc source(window);
   if (!source.get()) return counts;
-  win32::UniqueHandle<MemoryDcTraits> memory(CreateCompatibleDC(source.get()));
+  MemoryDc memory(CreateCompatibleDC(source.get()));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -378,7 +369,7 @@ PixelCounts CountPixels(HWND window, const Rect& area) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  win32::UniqueHandle<BitmapTraits> dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  BitmapHandle dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!memory || !dib || !bits) return counts;
   {
     Selection selected(memory.get(), dib.get());

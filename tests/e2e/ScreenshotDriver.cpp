@@ -11,42 +11,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <initializer_list>
 #include <string>
-#include <string_view>
 
+#include "tests/e2e/Expected.h"
 #include "tests/e2e/Scenario.h"
+#include "tests/e2e/Steps.h"
 
 namespace tarnwell::e2e {
 namespace {
 
-constexpr COLORREF kDarkBlue = 0xC00000;
-constexpr COLORREF kRed = 0x0000FF;
-constexpr COLORREF kGreen = 0x00C000;
-constexpr COLORREF kOrange = 0x0080FF;
 constexpr DWORD kHandshakeTimeoutMs = 120000;
 // Buttons and frame are painted along with the label; this lets the last of it reach the screen.
 constexpr DWORD kPaintSettleMs = 300;
 
 std::wstring g_handshake;
-
-std::wstring Lines(std::initializer_list<std::wstring_view> lines) {
-  std::wstring text;
-  for (auto line : lines) {
-    if (!text.empty()) text += L"\r\n";
-    text += line;
-  }
-  return text;
-}
-
-bool WaitForText(HWND window, const std::wstring& text) {
-  const ULONGLONG deadline = GetTickCount64() + kSettleTimeoutMs;
-  while (ReadWindow(window).label.text != text) {
-    if (!IsWindow(window) || GetTickCount64() >= deadline) return false;
-    Sleep(20);
-  }
-  return true;
-}
 
 // Announces the window and waits for the screenshot to be taken.
 void Hold(HWND window, COLORREF colour) {
@@ -70,53 +48,46 @@ void Finish(Program& program, HWND window, int button) {
   EXPECT_TRUE(program.WaitForExit().has_value());
 }
 
+// Starts the program in `s` as set up and holds the outcome it shows at start-up.
+void HoldOutcome(Scenario& s, COLORREF colour) {
+  Program program = s.Start();
+  HWND window = program.WaitForWindow();
+  Hold(window, colour);
+  Finish(program, window, kOkId);
+}
+
 TEST(Screenshot, up_to_date) {
   Scenario s;
   s.Install(L"1.2.3.4");
   s.Ship(L"1.2.3.4");
-  Program program = s.Start();
-  HWND window = program.WaitForWindow();
-  Hold(window, kRed);
-  Finish(program, window, kOkId);
+  HoldOutcome(s, kRed);
 }
 
 TEST(Screenshot, fresh_install) {
   Scenario s;
   s.Ship(L"1.2.3.4");
-  Program program = s.Start();
-  HWND window = program.WaitForWindow();
-  Hold(window, kGreen);
-  Finish(program, window, kOkId);
+  HoldOutcome(s, kGreen);
 }
 
 TEST(Screenshot, fresh_install_not_registered) {
   Scenario s;
   s.Ship(L"1.2.3.5-register-fails");
-  Program program = s.Start();
-  HWND window = program.WaitForWindow();
-  Hold(window, kRed);
-  Finish(program, window, kOkId);
+  HoldOutcome(s, kRed);
 }
 
 TEST(Screenshot, missing) {
   Scenario s;
-  Program program = s.Start();
-  HWND window = program.WaitForWindow();
-  Hold(window, kRed);
-  Finish(program, window, kOkId);
+  HoldOutcome(s, kRed);
 }
 
 // An update is needed while the host runs; `mode` is how the host answers a close request.
 HWND StartConfirmation(Scenario& s, Program& program, const wchar_t* mode) {
   HostSettings host;
   host.mode = mode;
-  s.InstallHost(host);
-  if (!s.StartHost()) {
+  if (!StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5", host)) {
     ADD_FAILURE() << "the host showed no window";
     return nullptr;
   }
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
   program = s.Start();
   return program.WaitForWindow();
 }
@@ -135,7 +106,7 @@ TEST(Screenshot, waiting) {
   HWND window = StartConfirmation(s, program, L"refuse");
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(Click(window, kOkId));
-  ASSERT_TRUE(WaitForText(window, Lines({L"Waiting for the Corvex IDE", L"To be closed"})));
+  ASSERT_TRUE(WaitForText(window, Waiting(), kSettleTimeoutMs));
   Hold(window, kOrange);
   Finish(program, window, kCancelId);
 }
@@ -146,8 +117,7 @@ TEST(Screenshot, updated) {
   HWND window = StartConfirmation(s, program, L"close");
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(Click(window, kOkId));
-  ASSERT_TRUE(WaitForText(window, Lines({L"Quandrel.dll Version: 1.2.3.4", L"has being updated to",
-                                         L"Quandrel.dll Version: 1.2.3.5"})));
+  ASSERT_TRUE(WaitForText(window, Updated(L"1.2.3.4", L"1.2.3.5"), kSettleTimeoutMs));
   Hold(window, kGreen);
   Finish(program, window, kOkId);
 }
@@ -155,22 +125,14 @@ TEST(Screenshot, updated) {
 // The installed copy is held open without delete sharing, so it cannot be removed.
 TEST(Screenshot, update_failed) {
   Scenario s;
-  Program program;
-  HostSettings host;
-  s.InstallHost(host);
-  ASSERT_NE(s.StartHost(), nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
-  win32::FileHandle held(CreateFileW(s.InstalledPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(held);
-  program = s.Start();
+  ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5"), nullptr);
+  HeldOpen held(s.InstalledPath());
+  ASSERT_TRUE(held.Active());
+  Program program = s.Start();
   HWND window = program.WaitForWindow();
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(Click(window, kOkId));
-  ASSERT_TRUE(WaitForText(window, Lines({L"There was an Error while updating the Quandrel.dll",
-                                         L"please make sure that 'No Application'",
-                                         L"is referencing the Quandrel.dll"})));
+  ASSERT_TRUE(WaitForText(window, InUse(), kSettleTimeoutMs));
   Hold(window, kRed);
   Finish(program, window, kOkId);
 }

@@ -14,26 +14,18 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tests/e2e/Expected.h"
+#include "tests/e2e/GdiHandles.h"
 #include "tests/e2e/Scenario.h"
+#include "tests/e2e/Steps.h"
 
 namespace tarnwell::e2e {
 namespace {
-
-constexpr COLORREF kDarkBlue = 0xC00000;
-constexpr COLORREF kRed = 0x0000FF;
-constexpr COLORREF kGreen = 0x00C000;
-constexpr COLORREF kOrange = 0x0080FF;
-
-constexpr DWORD kCurrent = 0;
-constexpr DWORD kNoReplacement = 1;
-constexpr DWORD kFailed = 2;
-constexpr DWORD kCancelled = 3;
 
 // Design values, twips.
 constexpr double kLabelTop = 120;
@@ -49,24 +41,8 @@ constexpr double kTolerance = 1.0;
 // A bold line of label text shows at least this many pixels of exactly its colour.
 constexpr std::size_t kMinColourPixelsPerLine = 5;
 
-struct DcTraits {
-  using Value = HDC;
-  static Value invalid() { return nullptr; }
-  static void close(Value dc) { ReleaseDC(nullptr, dc); }
-};
-struct BrushTraits {
-  using Value = HBRUSH;
-  static Value invalid() { return nullptr; }
-  static void close(Value brush) { DeleteObject(brush); }
-};
-struct FontTraits {
-  using Value = HFONT;
-  static Value invalid() { return nullptr; }
-  static void close(Value font) { DeleteObject(font); }
-};
-
 int ScreenDpi() {
-  win32::UniqueHandle<DcTraits> screen(GetDC(nullptr));
+  ScreenDc screen(GetDC(nullptr));
   const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
   return dpi > 0 ? dpi : 96;
 }
@@ -117,8 +93,8 @@ class LabelFont {
   }
 
  private:
-  win32::UniqueHandle<DcTraits> screen_;
-  win32::UniqueHandle<FontTraits> font_;
+  ScreenDc screen_;
+  win32::FontHandle font_;
   HGDIOBJ previous_ = nullptr;
 };
 
@@ -142,27 +118,6 @@ std::string Describe(const Rect& r) {
 
 // ---- the window's pixels ----
 
-struct MemoryDcTraits {
-  using Value = HDC;
-  static Value invalid() { return nullptr; }
-  static void close(Value dc) { DeleteDC(dc); }
-};
-struct BitmapTraits {
-  using Value = HBITMAP;
-  static Value invalid() { return nullptr; }
-  static void close(Value bitmap) { DeleteObject(bitmap); }
-};
-struct ModuleTraits {
-  using Value = HMODULE;
-  static Value invalid() { return nullptr; }
-  static void close(Value module) { FreeLibrary(module); }
-};
-struct IconTraits {
-  using Value = HICON;
-  static Value invalid() { return nullptr; }
-  static void close(Value icon) { DestroyIcon(icon); }
-};
-
 // A 32-bit top-down bitmap, 0x00RRGGBB per pixel.
 struct Pixels {
   int width = 0, height = 0;
@@ -174,9 +129,9 @@ struct Pixels {
 template <typename Draw>
 Pixels Render(int width, int height, Draw draw) {
   Pixels out;
-  win32::UniqueHandle<DcTraits> screen(GetDC(nullptr));
+  ScreenDc screen(GetDC(nullptr));
   if (!screen || width <= 0 || height <= 0) return out;
-  win32::UniqueHandle<MemoryDcTraits> memory(CreateCompatibleDC(screen.get()));
+  MemoryDc memory(CreateCompatibleDC(screen.get()));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -185,7 +140,7 @@ Pixels Render(int width, int height, Draw draw) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  win32::UniqueHandle<BitmapTraits> dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  BitmapHandle dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!memory || !dib || !bits) return out;
   const HGDIOBJ previous = SelectObject(memory.get(), dib.get());
   const bool drawn = draw(memory.get());
@@ -218,15 +173,15 @@ Pixels Capture(HWND window) {
 // title bar at least half as often. Opaque pixels are those that look the same drawn on black
 // and on white.
 bool CaptionShowsIcon(HWND window, const std::wstring& programPath) {
-  win32::UniqueHandle<ModuleTraits> module(
+  win32::ModuleHandle module(
       LoadLibraryExW(programPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-  win32::UniqueHandle<IconTraits> icon(
+  IconHandle icon(
       module ? static_cast<HICON>(LoadImageW(module.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, 0)) : nullptr);
   if (!icon) return false;
   const auto drawOn = [&](COLORREF background) {
     return Render(cx, cy, [&](HDC dc) {
-      win32::UniqueHandle<BrushTraits> brush(CreateSolidBrush(background));
+      win32::BrushHandle brush(CreateSolidBrush(background));
       RECT all{0, 0, cx, cy};
       FillRect(dc, &all, brush.get());
       return DrawIconEx(dc, 0, 0, icon.get(), cx, cy, 0, nullptr, DI_NORMAL) != FALSE;
@@ -264,10 +219,10 @@ int TitleSpare(HWND window) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return INT_MIN;
-  win32::UniqueHandle<FontTraits> font(CreateFontIndirectW(&metrics.lfCaptionFont));
+  win32::FontHandle font(CreateFontIndirectW(&metrics.lfCaptionFont));
   SIZE text{};
   {
-    win32::UniqueHandle<DcTraits> screen(GetDC(nullptr));
+    ScreenDc screen(GetDC(nullptr));
     if (!font || !screen) return INT_MIN;
     const HGDIOBJ previous = SelectObject(screen.get(), font.get());
     const std::wstring title = ReadWindow(window).title;
@@ -287,8 +242,6 @@ void ExpectTitleFits(HWND window) {
   EXPECT_GE(TitleSpare(window), 0) << "the title is clipped";
 }
 
-// Which button the state shows: OK alone, Cancel alone (while the host is awaited), or both.
-enum class Buttons { Ok, Cancel, Both };
 // Where the window should be: centred, or (while the host is awaited) moved down by its height.
 enum class Placement { Centred, MovedDown };
 
@@ -394,7 +347,7 @@ void ExpectLayout(HWND window, const std::wstring& programPath, const Expected& 
       case Buttons::Cancel:
         EXPECT_NEAR(cancel.left, half - cancel.Width() / 2.0, kTolerance) << "Cancel not centred on the model";
         break;
-      case Buttons::Both:
+      case Buttons::OkAndCancel:
         EXPECT_NEAR(ok.left, half + Px(kButtonGapFromCentre), kTolerance) << "OK right of the centre line";
         EXPECT_NEAR(cancel.left, half - (cancel.Width() + Px(kButtonGapFromCentre)), kTolerance)
             << "Cancel left of the centre line";
@@ -435,32 +388,13 @@ void ExpectLayout(HWND window, const std::wstring& programPath, const Expected& 
       if (lines[i].find_first_not_of(L' ') != std::wstring::npos) {
         EXPECT_GE(row.Of(expected.colour), kMinColourPixelsPerLine) << "line not drawn in its colour";
       }
-      for (COLORREF other : {kDarkBlue, kRed, kGreen, kOrange}) {
+      for (COLORREF other : kLabelColours) {
         if (other != expected.colour) {
           EXPECT_EQ(row.Of(other), 0u) << "pixels in 0x" << std::hex << other;
         }
       }
     }
   }
-}
-
-// Waits until the label shows `text`; false if it does not within the settle time.
-bool WaitForText(HWND window, const std::wstring& text) {
-  const ULONGLONG deadline = GetTickCount64() + kSettleTimeoutMs;
-  while (ReadWindow(window).label.text != text) {
-    if (!IsWindow(window) || GetTickCount64() >= deadline) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
-std::wstring Lines(std::initializer_list<std::wstring_view> lines) {
-  std::wstring text;
-  for (auto line : lines) {
-    if (!text.empty()) text += L"\r\n";
-    text += line;
-  }
-  return text;
 }
 
 // Ends a program whose window is in a one-button state and checks how it ended.
@@ -471,59 +405,47 @@ void PressOkAndExpectExit(Program& program, HWND window, DWORD code) {
 
 // ---- the start-up outcomes ----
 
+// Starts the program in `s` as set up, checks the layout of the one-button outcome it shows
+// and its text, then presses OK and checks the exit code.
+void ExpectOutcomeLayout(Scenario& s, COLORREF colour, const std::wstring& text, DWORD exitCode) {
+  Program program = s.Start();
+  HWND window = program.WaitForWindow();
+  ExpectLayout(window, s.ProgramPath(), {colour, Buttons::Ok});
+  EXPECT_EQ(ReadWindow(window).label.text, text);
+  PressOkAndExpectExit(program, window, exitCode);
+}
+
 TEST(WindowLayout, UpToDate) {
   Scenario s;
   s.Install(L"1.2.3.4");
   s.Ship(L"1.2.3.4");
-  Program program = s.Start();
-  HWND window = program.WaitForWindow();
-  ExpectLayout(window, s.ProgramPath(), {kRed, Buttons::Ok});
-  EXPECT_EQ(ReadWindow(window).label.text,
-            Lines({L"The current Quandrel.dll Version: 1.2.3.4", L"is upto date the", s.ShippedPath(),
-                   L"Quandrel.dll Version: 1.2.3.4", L"has been deleted"}));
-  PressOkAndExpectExit(program, window, kCurrent);
+  ExpectOutcomeLayout(s, kRed, UpToDate(L"1.2.3.4", s.ShippedPath(), L"1.2.3.4", true), kCurrent);
 }
 
 TEST(WindowLayout, FreshInstallRegistered) {
   Scenario s;
   s.Ship(L"1.2.3.4");
-  Program program = s.Start();
-  HWND window = program.WaitForWindow();
-  ExpectLayout(window, s.ProgramPath(), {kGreen, Buttons::Ok});
-  EXPECT_EQ(ReadWindow(window).label.text, Lines({L"Quandrel.dll ", L"Version: 1.2.3.4", L"Installed and registered"}));
-  PressOkAndExpectExit(program, window, kCurrent);
+  ExpectOutcomeLayout(s, kGreen, Installed(L"1.2.3.4"), kCurrent);
 }
 
 TEST(WindowLayout, FreshInstallNotRegistered) {
   Scenario s;
   s.Ship(L"1.2.3.5-register-fails");
-  Program program = s.Start();
-  HWND window = program.WaitForWindow();
-  ExpectLayout(window, s.ProgramPath(), {kRed, Buttons::Ok});
-  EXPECT_EQ(ReadWindow(window).label.text, Lines({L"Quandrel.dll ", L"Version: 1.2.3.5",
-                                                 L"Installed but NOT REGISTERED", L"RegSvr32 exit code 5"}));
-  PressOkAndExpectExit(program, window, kFailed);
+  ExpectOutcomeLayout(s, kRed, InstalledNotRegistered(L"1.2.3.5", 5), kFailed);
 }
 
 TEST(WindowLayout, ReplacementMissing) {
   Scenario s;
-  Program program = s.Start();
-  HWND window = program.WaitForWindow();
   // The shortest text the program shows; it is still wider than the buttons.
-  ExpectLayout(window, s.ProgramPath(), {kRed, Buttons::Ok});
-  EXPECT_EQ(ReadWindow(window).label.text, Lines({L"No Quandrel.dll found at", s.ShippedPath()}));
-  PressOkAndExpectExit(program, window, kNoReplacement);
+  ExpectOutcomeLayout(s, kRed, Missing(s.ShippedPath()), kNoReplacement);
 }
 
 TEST(WindowLayout, ConfirmUpdateWhileTheHostRuns) {
   Scenario s;
-  s.InstallHost();
-  ASSERT_NE(s.StartHost(), nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
+  ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5"), nullptr);
   Program program = s.Start();
   HWND window = program.WaitForWindow();
-  ExpectLayout(window, s.ProgramPath(), {kDarkBlue, Buttons::Both});
+  ExpectLayout(window, s.ProgramPath(), {kDarkBlue, Buttons::OkAndCancel});
   ExpectTitleFits(window);
   ASSERT_TRUE(Click(window, kCancelId));
   EXPECT_EQ(program.WaitForExit(), kCancelled);
@@ -536,15 +458,12 @@ TEST(WindowLayout, WaitingForTheHost) {
   Scenario s;
   HostSettings host;
   host.mode = L"refuse";
-  s.InstallHost(host);
-  ASSERT_NE(s.StartHost(), nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
+  ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5", host), nullptr);
   Program program = s.Start();
   HWND window = program.WaitForWindow();
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(Click(window, kOkId));
-  ASSERT_TRUE(WaitForText(window, Lines({L"Waiting for the Corvex IDE", L"To be closed"})));
+  ASSERT_TRUE(WaitForText(window, Waiting(), kSettleTimeoutMs));
   ExpectLayout(window, s.ProgramPath(), {kOrange, Buttons::Cancel, Placement::MovedDown});
   ASSERT_TRUE(Click(window, kCancelId));
   EXPECT_EQ(program.WaitForExit(), kCancelled);
@@ -553,16 +472,12 @@ TEST(WindowLayout, WaitingForTheHost) {
 
 TEST(WindowLayout, UpdatedAfterTheHostClosed) {
   Scenario s;
-  s.InstallHost();
-  ASSERT_NE(s.StartHost(), nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
+  ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5"), nullptr);
   Program program = s.Start();
   HWND window = program.WaitForWindow();
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(Click(window, kOkId));
-  ASSERT_TRUE(WaitForText(window, Lines({L"Quandrel.dll Version: 1.2.3.4", L"has being updated to",
-                                         L"Quandrel.dll Version: 1.2.3.5"})));
+  ASSERT_TRUE(WaitForText(window, Updated(L"1.2.3.4", L"1.2.3.5"), kSettleTimeoutMs));
   ExpectLayout(window, s.ProgramPath(), {kGreen, Buttons::Ok});
   PressOkAndExpectExit(program, window, kCurrent);
 }
@@ -570,20 +485,14 @@ TEST(WindowLayout, UpdatedAfterTheHostClosed) {
 // Another process holds the installed copy without delete sharing: it cannot be removed.
 TEST(WindowLayout, UpdateFailedWhileTheInstalledCopyIsHeld) {
   Scenario s;
-  s.InstallHost();
-  ASSERT_NE(s.StartHost(), nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
-  win32::FileHandle held(CreateFileW(s.InstalledPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  ASSERT_TRUE(held) << "cannot hold " << Narrow(s.InstalledPath());
+  ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5"), nullptr);
+  HeldOpen held(s.InstalledPath());
+  ASSERT_TRUE(held.Active()) << "cannot hold " << Narrow(s.InstalledPath());
   Program program = s.Start();
   HWND window = program.WaitForWindow();
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(Click(window, kOkId));
-  ASSERT_TRUE(WaitForText(window, Lines({L"There was an Error while updating the Quandrel.dll",
-                                         L"please make sure that 'No Application'",
-                                         L"is referencing the Quandrel.dll"})));
+  ASSERT_TRUE(WaitForText(window, InUse(), kSettleTimeoutMs));
   ExpectLayout(window, s.ProgramPath(), {kRed, Buttons::Ok});
   PressOkAndExpectExit(program, window, kFailed);
 }
@@ -633,29 +542,22 @@ TEST(WindowKeyboard, AltOPressesOk) {
   Scenario s;
   HostSettings host;
   host.mode = L"refuse";
-  s.InstallHost(host);
-  ASSERT_NE(s.StartHost(), nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
+  ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5", host), nullptr);
   Program program = s.Start();
   HWND window = program.WaitForWindow();
   ASSERT_NE(window, nullptr);
   WaitForLabelColour(window, kDarkBlue);
   if (!BringToForeground(window)) GTEST_SKIP() << "the window cannot be brought to the foreground";
   ASSERT_TRUE(PressAlt('O'));
-  EXPECT_TRUE(WaitForText(window, Lines({L"Waiting for the Corvex IDE", L"To be closed"})))
-      << "Alt+O did not press OK";
+  EXPECT_TRUE(WaitForText(window, Waiting(), kSettleTimeoutMs)) << "Alt+O did not press OK";
   ASSERT_TRUE(Click(window, kCancelId));
   EXPECT_EQ(program.WaitForExit(), kCancelled);
 }
 
 TEST(WindowKeyboard, AltCPressesCancelWhenAskedToConfirm) {
   Scenario s;
-  s.InstallHost();
-  HWND host = s.StartHost();
+  HWND host = StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5");
   ASSERT_NE(host, nullptr);
-  s.Install(L"1.2.3.4");
-  s.Ship(L"1.2.3.5");
   Program program = s.Start();
   HWND window = program.WaitForWindow();
   ASSERT_NE(window, nullptr);

@@ -1,0 +1,62 @@
+#pragma once
+// What the program shows and answers, as the end-to-end tests expect it: the label's texts,
+// the colours it draws them in, and the exit codes.
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace tarnwell::e2e {
+
+// Label colours, 0xBBGGRR.
+inline constexpr COLORREF kDarkBlue = 0xC00000;
+inline constexpr COLORREF kRed = 0x0000FF;
+inline constexpr COLORREF kGreen = 0x00C000;
+inline constexpr COLORREF kOrange = 0x0080FF;
+inline constexpr COLORREF kLabelColours[] = {kDarkBlue, kRed, kGreen, kOrange};
+
+// Exit codes.
+inline constexpr DWORD kCurrent = 0;
+inline constexpr DWORD kNoReplacement = 1;
+inline constexpr DWORD kFailed = 2;
+inline constexpr DWORD kCancelled = 3;
+inline constexpr DWORD kAlreadyRunning = 4;
+
+// The label's lines joined as the program joins them, by CR LF.
+std::wstring Lines(std::initializer_list<std::wstring_view> lines);
+
+// ---- at start-up ----
+
+// The shipped copy is not newer; `deleted` tells whether it went to the trash.
+std::wstring UpToDate(const std::wstring& installed, const std::wstring& shippedPath, const std::wstring& shipped,
+                      bool deleted);
+// No installed copy: the shipped one was moved in and registered.
+std::wstring Installed(const std::wstring& version);
+// No installed copy: the shipped one was moved in, but regsvr32 failed with `exitCode`.
+std::wstring InstalledNotRegistered(const std::wstring& version, int exitCode);
+// No installed copy, and the shipped one could not be moved in.
+std::wstring NotInstalled();
+// Nothing beside the program.
+std::wstring Missing(const std::wstring& shippedPath);
+// The message box shown for a library without a readable version.
+inline constexpr wchar_t kNoVersionBox[] = L"No version information available";
+
+// ---- the update ----
+
+// The question asked while the host runs.
+std::wstring Offer(const std::wstring& installed, const std::wstring& shipped);
+// While the host is awaited.
+std::wstring Waiting();
+// While regsvr32 runs.
+std::wstring InProgress();
+std::wstring Updated(const std::wstring& from, const std::wstring& to);
+// The new copy is in, but regsvr32 failed with `exitCode`.
+std::wstring UpdatedNotRegistered(const std::wstring& version, int exitCode);
+// The installed copy could not be removed.
+std::wstring InUse();
+// The new copy could not be moved in, and the old one was put back.
+std::wstring Restored(const std::wstring& from, const std::wstring& to);
+
+}  // namespace tarnwell::e2e

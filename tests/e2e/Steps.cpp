@@ -1,0 +1,161 @@
+#include "tests/e2e/Steps.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace tarnwell::e2e {
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (!done()) {
+    if (GetTickCount64() >= deadline) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+::testing::AssertionResult WaitForText(HWND window, const std::wstring& text, DWORD timeoutMs) {
+  std::wstring last;
+  // A window that has gone will not read `text` again.
+  if (WaitUntil([&] { return (last = ReadWindow(window).label.text) == text || !IsWindow(window); }, timeoutMs) &&
+      last == text)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "the label never read\n" << Narrow(text) << "\nlast read:\n" << Narrow(last);
+}
+
+HWND StageUpdateWithHostRunning(Scenario& s, const std::wstring& installed, const std::wstring& shipped,
+                                const HostSettings& host) {
+  s.InstallHost(host);
+  HWND window = s.StartHost();
+  s.Install(installed);
+  s.Ship(shipped);
+  return window;
+}
+
+void ExpectLabelDrawnIn(HWND window, COLORREF colour) {
+  const PixelCounts pixels = WaitForLabelColour(window, colour);
+  EXPECT_GE(pixels.Of(colour), 30u) << "the label is not drawn in 0x" << std::hex << colour;
+  for (COLORREF other : kLabelColours) {
+    if (other != colour) {
+      EXPECT_EQ(pixels.Of(other), 0u) << "label pixels in 0x" << std::hex << other;
+    }
+  }
+}
+
+void ExpectWindow(HWND window, const std::wstring& text, COLORREF colour, Buttons buttons) {
+  ASSERT_NE(window, nullptr) << "the program showed no window";
+  const WindowState state = ReadWindow(window);
+  EXPECT_TRUE(state.visible);
+  EXPECT_EQ(state.label.text, text);
+  EXPECT_EQ(state.ok.visible, buttons != Buttons::Cancel);
+  EXPECT_EQ(state.cancel.visible, buttons != Buttons::Ok);
+  ExpectLabelDrawnIn(window, colour);
+}
+
+std::optional<DWORD> PressOk(Program& program, HWND window) {
+  EXPECT_TRUE(Click(window, kOkId));
+  return program.WaitForExit();
+}
+
+std::wstring FixtureFile(const std::wstring& relativePath) {
+  return WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\" + relativePath;
+}
+
+std::optional<std::wstring> VersionOf(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<std::uint8_t> data(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return std::nullopt;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) return std::nullopt;
+  return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
+         L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
+         std::to_wstring(LOWORD(fixed->dwFileVersionLS));
+}
+
+std::vector<std::wstring> BackupsLeft(const Scenario& s) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  win32::FindHandle search(FindFirstFileW((s.SystemFolder() + L"\\qdl*.tmp").c_str(), &found));
+  if (!search) return names;
+  do names.push_back(found.cFileName);
+  while (FindNextFileW(search.get(), &found));
+  return names;
+}
+
+void ExpectTrashHolds(const Scenario& s, std::wstring_view fixture) {
+  const auto trashed = s.TrashedFiles();
+  ASSERT_EQ(trashed.size(), 1u) << "files in the trash";
+  EXPECT_EQ(ReadBytes(s.TrashFilesFolder() + L"\\" + trashed[0]), Scenario::FixtureBytes(fixture));
+}
+
+HeldOpen::HeldOpen(const std::wstring& path)
+    : file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                        nullptr)) {}
+
+std::vector<Registration> Registrations(const Scenario& s) {
+  std::vector<Registration> calls;
+  for (const auto& line : s.RegistrationLog()) {
+    const auto first = line.find(L' '), last = line.rfind(L' ');
+    if (first == std::wstring::npos || first == last)
+      calls.push_back({line, {}, {}});
+    else
+      calls.push_back({line.substr(0, first), line.substr(first + 1, last - first - 1), line.substr(last + 1)});
+  }
+  return calls;
+}
+
+void ExpectRegistrations(const std::vector<Registration>& calls, const Scenario& s, const ExpectedCalls& expected) {
+  ASSERT_EQ(calls.size(), expected.size()) << "regsvr32 calls";
+  for (std::size_t i = 0; i < calls.size(); ++i) {
+    SCOPED_TRACE("call " + std::to_string(i) + ": " + Narrow(calls[i].verb + L" " + calls[i].version));
+    EXPECT_EQ(calls[i].verb, expected[i].first);
+    EXPECT_TRUE(SamePath(calls[i].path, s.InstalledPath())) << Narrow(calls[i].path);
+    EXPECT_EQ(calls[i].version, expected[i].second);
+  }
+}
+
+void ExpectRegistrations(const Scenario& s, const ExpectedCalls& expected) {
+  ExpectRegistrations(Registrations(s), s, expected);
+}
+
+std::vector<std::wstring> HostStarts(const std::vector<std::wstring>& log) {
+  std::vector<std::wstring> starts;
+  for (const auto& line : log)
+    if (line.starts_with(L"start ")) starts.push_back(line);
+  return starts;
+}
+
+std::vector<std::wstring> HostStarts(const Scenario& s) { return HostStarts(s.HostLog()); }
+
+std::wstring StartedByFullPath(const std::wstring& hostPath) { return L"start \"" + hostPath + L"\""; }
+
+std::size_t HostLogCount(const Scenario& s, const std::wstring& line) {
+  const auto log = s.HostLog();
+  return static_cast<std::size_t>(std::count(log.begin(), log.end(), line));
+}
+
+bool HostLogHas(const Scenario& s, const std::wstring& line) { return HostLogCount(s, line) > 0; }
+
+std::size_t RunningCopiesOf(const std::wstring& image) {
+  std::size_t count = 0;
+  win32::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  if (!snapshot || !Process32FirstW(snapshot.get(), &entry)) return 0;
+  do {
+    win32::KernelHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) continue;
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD size = ARRAYSIZE(path);
+    if (QueryFullProcessImageNameW(process.get(), 0, path, &size) && SamePath(path, image)) ++count;
+  } while (Process32NextW(snapshot.get(), &entry));
+  return count;
+}
+
+}  // namespace tarnwell::e2e
