@@ -48,7 +48,7 @@ function(_tarnwell_delay_lib dll out_var)
     message(FATAL_ERROR "delay-load: no import library lib${dll}.a for ${CMAKE_CXX_COMPILER}")
   endif()
 
-  foreach(tool CMAKE_NM CMAKE_AR CMAKE_OBJDUMP CMAKE_DLLTOOL)
+  foreach(tool CMAKE_NM CMAKE_AR CMAKE_OBJDUMP CMAKE_OBJCOPY CMAKE_DLLTOOL)
     if(NOT ${tool})
       message(FATAL_ERROR "delay-load: ${tool} not found (binutils for the target)")
     endif()
@@ -66,7 +66,8 @@ function(_tarnwell_delay_lib dll out_var)
   add_custom_command(
     OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND}
-      -DNM=${CMAKE_NM} -DAR=${CMAKE_AR} -DOBJDUMP=${CMAKE_OBJDUMP} -DDLLTOOL=${CMAKE_DLLTOOL}
+      -DNM=${CMAKE_NM} -DAR=${CMAKE_AR} -DOBJDUMP=${CMAKE_OBJDUMP} -DOBJCOPY=${CMAKE_OBJCOPY}
+      -DDLLTOOL=${CMAKE_DLLTOOL}
       -DIMPORT_LIB=${import_lib} -DDLL=${dll} -DMACHINE=${machine} -DDECORATED=${decorated}
       -DWORK_DIR=${TARNWELL_DELAYLOAD_DIR}/work-${dll} -DOUTPUT=${output}
       -P ${TARNWELL_DELAYLOAD_SCRIPT}

@@ -1,7 +1,7 @@
 # Build-time step of DelayLoad.cmake: turns one import library into a delay-import library.
 #
-#   cmake -DNM= -DAR= -DOBJDUMP= -DDLLTOOL= -DIMPORT_LIB= -DDLL= -DMACHINE= -DDECORATED=ON|OFF
-#         -DWORK_DIR= -DOUTPUT= -P MakeDelayLib.cmake
+#   cmake -DNM= -DAR= -DOBJDUMP= -DOBJCOPY= -DDLLTOOL= -DIMPORT_LIB= -DDLL= -DMACHINE=
+#         -DDECORATED=ON|OFF -DWORK_DIR= -DOUTPUT= -P MakeDelayLib.cmake
 #
 # DLL is the library's link name (user32); the DLL's file name (USER32.dll, WINSPOOL.DRV) is
 # read from the import library.
@@ -10,7 +10,7 @@
 # on (Wine's PE DLLs exist for x86_64 only). The import library holds everything needed: one
 # member per export, with a __imp_ pointer symbol, and a code thunk for functions.
 
-foreach(var NM AR OBJDUMP DLLTOOL IMPORT_LIB DLL MACHINE DECORATED WORK_DIR OUTPUT)
+foreach(var NM AR OBJDUMP OBJCOPY DLLTOOL IMPORT_LIB DLL MACHINE DECORATED WORK_DIR OUTPUT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "MakeDelayLib: ${var} not set")
   endif()
@@ -130,6 +130,19 @@ if(DECORATED)
 endif()
 run(${DLLTOOL} -m ${MACHINE} ${kill_at} --dllname ${dll_file} --input-def ${WORK_DIR}/${DLL}.def
     --output-delaylib ${delay_lib})
+
+# The i386 PE linker drops the code section of an import-library member when nothing calls its
+# symbol directly ("dead jump stubs": calls through __declspec(dllimport) use __imp_ alone). In
+# a delay library that section is no jump stub: it holds the code the delay-import address slot
+# points to until the first call resolves it. Dropped, the slot is linked as zero and the first
+# call jumps to address 0. The linker recognises the stub by its code flag, so the code moves to
+# a section flagged as data: its name still places it in the program's .text, which is
+# executable. The x86_64 linker has no such rule; its build keeps the sections as dlltool made
+# them. scripts/check-imports verifies the slots of both builds.
+if(DECORATED)
+  run(${OBJCOPY} --rename-section ".text=.text$delaystub,contents,alloc,load,readonly,data"
+      ${delay_lib})
+endif()
 
 # Members that are not imports (libshell32.a carries GUIDs) come along unchanged.
 set(extra "")
