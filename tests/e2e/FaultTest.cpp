@@ -405,7 +405,9 @@ TEST(FaultPlantedPrograms, RegSvr32BesideTheProgramOrInItsCurrentFolderIsNeverRu
 TEST(FaultPlantedPrograms, ProgramExeAtTheDriveRootIsNeverRunForTheRestart) {
   Scenario s;
   ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5"), nullptr);
-  ASSERT_TRUE(s.HostPath().starts_with(L"C:\\Program Files\\")) << Narrow(s.HostPath());
+  // "Program Files" or, for a 32-bit program, "Program Files (x86)": unquoted, either path would
+  // be tried as C:\Program.exe first.
+  ASSERT_TRUE(s.HostPath().starts_with(L"C:\\Program Files")) << Narrow(s.HostPath());
   Planted root(L"C:\\Program.exe");
   ASSERT_TRUE(root.Active());
   Program program = s.Start();

@@ -9,13 +9,12 @@
 namespace {
 
 // A modal box that no test expected would block the run for good: during every test a patient
-// helper closes any box left open for some seconds and fails the test that showed it.
+// answerer closes any box left open for some seconds and fails the test that showed it. Every
+// test runs on this thread, the one the answerer watches.
 class UnexpectedDialogs : public testing::EmptyTestEventListener {
  public:
-  explicit UnexpectedDialogs(DWORD thread) : thread_(thread) {}
-
   void OnTestStart(const testing::TestInfo&) override {
-    guard_ = std::make_unique<tarnwell::testing::DialogAnswerer>(thread_, kPatience);
+    guard_ = std::make_unique<tarnwell::testing::DialogAnswerer>(kPatience);
   }
   void OnTestEnd(const testing::TestInfo&) override {
     if (!guard_) return;
@@ -29,7 +28,6 @@ class UnexpectedDialogs : public testing::EmptyTestEventListener {
 
  private:
   static constexpr DWORD kPatience = 5000;
-  DWORD thread_;
   std::unique_ptr<tarnwell::testing::DialogAnswerer> guard_;
 };
 
@@ -40,6 +38,6 @@ int wmain(int argc, wchar_t** argv) {
   // Appended after the default printer, so its OnTestEnd runs before the result is printed.
   // GoogleTest takes ownership of its listeners.
   testing::UnitTest::GetInstance()->listeners().Append(
-      std::make_unique<UnexpectedDialogs>(::GetCurrentThreadId()).release());
+      std::make_unique<UnexpectedDialogs>().release());
   return RUN_ALL_TESTS();
 }

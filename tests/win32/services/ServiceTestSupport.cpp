@@ -14,8 +14,6 @@ namespace {
 constexpr UINT kPing = WM_APP + 1;
 constexpr wchar_t kWindowClass[] = L"TarnwellServiceTestWindow";
 constexpr DWORD kPollMilliseconds = 10;
-constexpr DWORD kHelperExitTimeout = 10000;
-constexpr DWORD kDialogCloseTimeout = 5000;
 constexpr UINT kTextTimeout = 2000;
 
 // Reads a window's text by message with a timeout, so a thread that has stopped pumping
@@ -138,52 +136,63 @@ bool RunningUnderWine() {
   return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-DialogAnswerer::DialogAnswerer(DWORD watchedThread, DWORD patience)
-    : watchedThread_(watchedThread), patience_(patience), stop_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-  thread_.reset(::CreateThread(nullptr, 0, &DialogAnswerer::Run, this, 0, nullptr));
+namespace {
+
+// The live answerers by timer; the timers are the calling thread's, and so is this list.
+std::vector<std::pair<UINT_PTR, DialogAnswerer*>>& Answerers() {
+  static std::vector<std::pair<UINT_PTR, DialogAnswerer*>> answerers;
+  return answerers;
+}
+
+}  // namespace
+
+DialogAnswerer::DialogAnswerer(DWORD patience)
+    : patience_(patience), timer_(::SetTimer(nullptr, 0, kPollMilliseconds, &DialogAnswerer::OnTimer)) {
+  if (timer_ != 0) Answerers().emplace_back(timer_, this);
 }
 
 DialogAnswerer::~DialogAnswerer() { Finish(); }
 
 std::vector<SeenDialog> DialogAnswerer::Finish() {
-  if (thread_) {
-    ::SetEvent(stop_.get());
-    ::WaitForSingleObject(thread_.get(), kHelperExitTimeout);
-    thread_.reset();
+  if (timer_ != 0) {
+    ::KillTimer(nullptr, timer_);
+    std::erase_if(Answerers(), [this](const auto& entry) { return entry.second == this; });
+    timer_ = 0;
   }
   return std::move(seen_);
 }
 
-DWORD WINAPI DialogAnswerer::Run(void* self) {
-  static_cast<DialogAnswerer*>(self)->Watch();
-  return 0;
+void CALLBACK DialogAnswerer::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  for (const auto& [id, answerer] : Answerers()) {
+    if (id == timer) {
+      answerer->Look();
+      return;
+    }
+  }
 }
 
-void DialogAnswerer::Watch() {
-  std::vector<std::pair<HWND, ULONGLONG>> firstSeen;
-  while (::WaitForSingleObject(stop_.get(), kPollMilliseconds) == WAIT_TIMEOUT) {
-    std::vector<HWND> dialogs;
-    ::EnumThreadWindows(watchedThread_, &CollectDialogs, reinterpret_cast<LPARAM>(&dialogs));
-    for (HWND dialog : dialogs) {
-      const ULONGLONG now = ::GetTickCount64();
-      auto known = std::find_if(firstSeen.begin(), firstSeen.end(),
-                                [dialog](const auto& entry) { return entry.first == dialog; });
-      if (known == firstSeen.end()) known = firstSeen.insert(firstSeen.end(), {dialog, now});
-      if (now - known->second < patience_) continue;
-      firstSeen.erase(known);
+void DialogAnswerer::Look() {
+  std::vector<HWND> dialogs;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialogs, reinterpret_cast<LPARAM>(&dialogs));
+  std::erase_if(firstSeen_, [](const auto& entry) { return !::IsWindow(entry.first); });
+  std::erase_if(answered_, [](HWND dialog) { return !::IsWindow(dialog); });
+  for (HWND dialog : dialogs) {
+    // Answered already and about to go: not a second box.
+    if (std::find(answered_.begin(), answered_.end(), dialog) != answered_.end()) continue;
+    const ULONGLONG now = ::GetTickCount64();
+    auto known = std::find_if(firstSeen_.begin(), firstSeen_.end(),
+                              [dialog](const auto& entry) { return entry.first == dialog; });
+    if (known == firstSeen_.end()) known = firstSeen_.insert(firstSeen_.end(), {dialog, now});
+    if (now - known->second < patience_) continue;
+    firstSeen_.erase(known);
 
-      DialogContent content;
-      ::EnumChildWindows(dialog, &CollectStatic, reinterpret_cast<LPARAM>(&content));
-      seen_.push_back({TextOf(dialog), content.text, content.iconShown});
+    DialogContent content;
+    ::EnumChildWindows(dialog, &CollectStatic, reinterpret_cast<LPARAM>(&content));
+    seen_.push_back({TextOf(dialog), content.text, content.iconShown});
+    answered_.push_back(dialog);
 
-      const int button = ::GetDlgItem(dialog, IDOK) != nullptr ? IDOK : IDCANCEL;
-      ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-      // Wait for it to go, so the same box is not counted twice.
-      for (DWORD waited = 0; ::IsWindow(dialog) && waited < kDialogCloseTimeout;
-           waited += kPollMilliseconds) {
-        ::Sleep(kPollMilliseconds);
-      }
-    }
+    const int button = ::GetDlgItem(dialog, IDOK) != nullptr ? IDOK : IDCANCEL;
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
   }
 }
 

@@ -49,13 +49,18 @@ struct SeenDialog {
   bool iconShown = false;
 };
 
-// Watches the dialogs of one thread from a helper thread: records each one and presses its
-// OK button (Cancel when it has none). Finish() stops the helper and hands over the record.
-// With some patience it leaves a box alone that long first, so that a test's own answerer
-// gets it and this one only breaks the hang of a box nobody expected.
+// Watches the dialogs of the calling thread: records each one and presses its OK button (Cancel
+// when it has none). Finish() stops watching and hands over the record. With some patience it
+// leaves a box alone that long first, so that a test's own answerer gets it and this one only
+// breaks the hang of a box nobody expected.
+//
+// It works from a thread timer, not from a thread of its own: a box is modal, and its message
+// loop runs the timer's callback on this thread. A helper thread would do, but 32-bit Wine under
+// qemu-user crashes when three threads of a process wait at once, and the test's own thread, this
+// helper and the guard of ServiceTestMain would be three.
 class DialogAnswerer {
  public:
-  explicit DialogAnswerer(DWORD watchedThread = ::GetCurrentThreadId(), DWORD patience = 0);
+  explicit DialogAnswerer(DWORD patience = 0);
   ~DialogAnswerer();
   DialogAnswerer(const DialogAnswerer&) = delete;
   DialogAnswerer& operator=(const DialogAnswerer&) = delete;
@@ -63,13 +68,13 @@ class DialogAnswerer {
   std::vector<SeenDialog> Finish();
 
  private:
-  static DWORD WINAPI Run(void* self);
-  void Watch();
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD);
+  void Look();
 
-  DWORD watchedThread_;
   DWORD patience_;
-  win32::KernelHandle stop_;
-  win32::KernelHandle thread_;
+  UINT_PTR timer_ = 0;
+  std::vector<std::pair<HWND, ULONGLONG>> firstSeen_;
+  std::vector<HWND> answered_;
   std::vector<SeenDialog> seen_;
 };
 
