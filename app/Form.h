@@ -1,17 +1,13 @@
 #pragma once
-// What the controller needs of its window. The real window lives behind this in win32/;
-// the unit tests use a fake. Geometry is in twips throughout.
+// What the controller needs of its window. Geometry is in twips throughout.
 
 #include <chrono>
 #include <cstdint>
 #include <string>
 
-namespace tarnwell {
+#include "app/NativeHandles.h"
 
-// An opaque native window handle; 0 means none.
-using NativeWindow = std::uintptr_t;
-// An opaque native object a yield can wake on, such as a process; 0 means none.
-using NativeWaitable = std::uintptr_t;
+namespace tarnwell {
 
 enum class Control { lblMessage, cmdOK, cmdCancel };
 

@@ -1,14 +1,13 @@
 #pragma once
 // What the controller needs of the operating system: the service modules, processes and time.
-// The real implementation lives in win32/; the unit tests use a fake.
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "app/Form.h"
-#include "services/VersionInfo.h"
+#include "app/NativeHandles.h"
+#include "app/VersionInfo.h"
 
 namespace tarnwell {
 
@@ -30,9 +29,9 @@ class System {
  public:
   virtual ~System() = default;
 
-  // Process services.
+  // True when another copy of this program is running.
   virtual bool PreviousInstanceRunning() = 0;
-  // Ends the process at once, running no handler. A fake may return; callers then return too.
+  // Ends the process at once, running no handler. Should it return, callers return too.
   virtual void EndProcess(int exitCode) = 0;
   // The folder that holds the program's executable file.
   virtual std::string ProgramFolder() = 0;

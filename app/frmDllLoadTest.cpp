@@ -15,6 +15,14 @@ constexpr std::uint64_t kRegistrationLimitMs = 60'000;
 // After its window is gone the IDE may still hold the library for a moment.
 constexpr std::uint64_t kIdeExitLimitMs = 10'000;
 
+// Layout, twips. The window is as wide as the label plus the frame's borders; the buttons sit a
+// little below the label, side by side about the centre when both show; the window ends a
+// margin plus the frame's bottom border and title bar below them.
+constexpr float kWidthBesideLabel = 90;
+constexpr float kButtonsBelowLabel = 100;
+constexpr float kButtonsFromCentre = 20;
+constexpr float kHeightBelowButtons = 500;
+
 }  // namespace
 
 frmDllLoadTest::frmDllLoadTest(System& system) : sys_(system) {}
@@ -302,25 +310,25 @@ void frmDllLoadTest::Resize() {
   if (!form_ || !form_->Exists()) return;
   Form& f = *form_;
   const Bounds label = f.ControlBounds(Control::lblMessage);
-  f.SetWindowWidth(label.width + 90);
+  f.SetWindowWidth(label.width + kWidthBesideLabel);
   f.MoveControl(Control::lblMessage, 0, label.top);
 
   // W is what the window really took, not what was asked for.
   const float W = f.WindowBounds().width;
-  const float buttonsTop = label.height + label.top + 100;
+  const float buttonsTop = label.height + label.top + kButtonsBelowLabel;
   const Bounds ok = f.ControlBounds(Control::cmdOK);
   const Bounds cancel = f.ControlBounds(Control::cmdCancel);
   if (UpdateNeeded) {
-    f.MoveControl(Control::cmdOK, W / 2 + 20, buttonsTop);
+    f.MoveControl(Control::cmdOK, W / 2 + kButtonsFromCentre, buttonsTop);
     f.SetVisible(Control::cmdCancel, true);
-    f.MoveControl(Control::cmdCancel, W / 2 - (cancel.width + 20),
+    f.MoveControl(Control::cmdCancel, W / 2 - (cancel.width + kButtonsFromCentre),
                   f.ControlBounds(Control::cmdOK).top);
   } else {
     f.MoveControl(Control::cmdOK, W / 2 - ok.width / 2, buttonsTop);
     f.MoveControl(Control::cmdCancel, W / 2 - cancel.width / 2, buttonsTop);
   }
   const Bounds placed = f.ControlBounds(Control::cmdOK);
-  f.SetWindowHeight(placed.height + placed.top + 500);
+  f.SetWindowHeight(placed.height + placed.top + kHeightBelowButtons);
   CenterForm();
 }
 

@@ -16,7 +16,7 @@ class frmDllLoadTest final : public FormEvents {
  public:
   explicit frmDllLoadTest(System& system);
 
-  // Handlers, named as the window system calls them.
+  // Runs as the program starts, before the window exists: a second instance ends here.
   void Form_Initialize();
   // `form` is this window, created with its design values and not yet shown.
   void Form_Load(Form& form);
@@ -24,17 +24,19 @@ class frmDllLoadTest final : public FormEvents {
   void cmdCancel_Click() override;
   void Form_QueryUnload(int& cancel, int unloadMode) override;
 
-  // Public methods.
+  // Lays the window out around the status text for the current UpdateNeeded and centres it.
   void Resize();
+  // Replaces the installed copy, closing the IDE first when it is open.
   void UpdateDll();
 
-  // Window flags.
+  // The installed copy is older: the window offers the update with OK and Cancel.
   bool UpdateNeeded = false;
+  // Cancel closes the window at once; while false, it only asks the wait for the IDE to stop.
   bool CancelRequested = false;
 
   // The process's exit code for the state the program is in now.
   ExitCode Result() const { return result_; }
-  // True once EndProcess has been asked for (only a fake System returns from it).
+  // True once EndProcess has been asked for (a System that returns from it lets callers see).
   bool Ended() const { return ended_; }
   const modDllUp::SharedState& Shared() const { return shared_; }
 

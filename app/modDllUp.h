@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/Form.h"
-#include "services/VersionInfo.h"
+#include "app/VersionInfo.h"
 
 namespace tarnwell {
 

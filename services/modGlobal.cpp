@@ -5,9 +5,9 @@
 #include <array>
 #include <string_view>
 
-#include "win32/MessagePump.h"
-#include "win32/UniqueHandle.h"
-#include "win32/WideText.h"
+#include "platform/MessagePump.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
 
 namespace tarnwell::modGlobal {
 namespace {
@@ -27,13 +27,13 @@ std::string SystemMessage(DWORD error) {
   while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
     text.remove_suffix(1);
   }
-  return text.empty() ? "Unknown error" : win32::Narrow(text);
+  return text.empty() ? "Unknown error" : platform::Narrow(text);
 }
 
 // Boxes are owned by this thread's active window, if any: the main window is topmost, and an
 // unowned box could open hidden behind it.
 void Box(const std::string& text, const std::string& title, UINT style) {
-  ::MessageBoxW(::GetActiveWindow(), win32::Widen(text).c_str(), win32::Widen(title).c_str(),
+  ::MessageBoxW(::GetActiveWindow(), platform::Widen(text).c_str(), platform::Widen(title).c_str(),
                 style);
 }
 
@@ -43,7 +43,7 @@ bool FileExists(const std::string& path) {
   // The platform's search rejects these too; answering here keeps that true everywhere.
   if (path.empty() || path.back() == '\\' || path.back() == '/') return false;
   WIN32_FIND_DATAW found{};
-  const win32::FindHandle search(::FindFirstFileW(win32::Widen(path).c_str(), &found));
+  const platform::FindHandle search(::FindFirstFileW(platform::Widen(path).c_str(), &found));
   return static_cast<bool>(search);
 }
 
@@ -53,7 +53,7 @@ void SetTopMost(NativeWindow window, bool topmost) {
 }
 
 bool IsTaskRunning(const std::string& caption) {
-  const std::wstring title = win32::Widen(caption);
+  const std::wstring title = platform::Widen(caption);
   ::SetLastError(ERROR_SUCCESS);
   const HWND found = ::FindWindowW(nullptr, title.c_str());
   const DWORD error = ::GetLastError();
@@ -66,7 +66,7 @@ bool IsTaskRunning(const std::string& caption) {
 }
 
 std::int16_t EndTask(const std::string& caption) {
-  const HWND window = ::FindWindowW(nullptr, win32::Widen(caption).c_str());
+  const HWND window = ::FindWindowW(nullptr, platform::Widen(caption).c_str());
   if (window == nullptr) return 0;
   if (!::IsWindow(window)) {
     ShowMessage("EndTask: cannot terminate " + caption + " task");
@@ -75,7 +75,7 @@ std::int16_t EndTask(const std::string& caption) {
   const auto style = static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE));
   if ((style & WS_DISABLED) == 0) {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
-    win32::DoEvents();
+    platform::DoEvents();
   }
   return -1;
 }

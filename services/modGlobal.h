@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Form.h"
-#include "services/RuntimeError.h"
+#include "app/NativeHandles.h"
+#include "app/RuntimeError.h"
 
 namespace tarnwell::modGlobal {
 
@@ -18,12 +18,6 @@ bool FileExists(const std::string& path);
 
 // Puts `window` into the topmost band (or takes it out) and shows it; position and size stay.
 void SetTopMost(NativeWindow window, bool topmost);
-// The same for any window object that has an hWnd.
-template <typename WindowObject>
-  requires requires(const WindowObject& w) { NativeWindow(w.hWnd()); }
-void SetTopMost(const WindowObject& window, bool topmost) {
-  SetTopMost(NativeWindow(window.hWnd()), topmost);
-}
 
 // True when a top-level window whose whole title is `caption` exists. A failed search is
 // reported through ShowError and answers false.

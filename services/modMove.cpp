@@ -1,11 +1,11 @@
 #include "services/modMove.h"
 
-#include "services/modGlobal.h"
-
 #include <windows.h>
 #include <shellapi.h>
 
-#include "win32/WideText.h"
+#include "platform/Trace.h"
+#include "platform/WideText.h"
+#include "services/modGlobal.h"
 
 namespace tarnwell::modMove {
 namespace {
@@ -16,12 +16,13 @@ static_assert(kMoveFlags == 0x0110 && kDeleteFlags == 0x0050);
 
 // The shell reads a list of paths ended by an empty one: one path, then two NULs.
 std::wstring PathList(const std::string& path) {
-  std::wstring list = win32::Widen(path);
+  std::wstring list = platform::Widen(path);
   list.append(2, L'\0');
   return list;
 }
 
-// The shell's answer is not examined: callers judge the outcome with FileExists.
+// The shell's answer decides nothing (it claims success when it failed, under Wine): callers
+// judge the outcome with FileExists. A failure it does admit is traced.
 void Run(UINT operation, const std::wstring& from, const std::wstring* to, FILEOP_FLAGS flags) {
   SHFILEOPSTRUCTW op{};
   op.hwnd = nullptr;
@@ -29,7 +30,10 @@ void Run(UINT operation, const std::wstring& from, const std::wstring* to, FILEO
   op.pFrom = from.c_str();
   op.pTo = to != nullptr ? to->c_str() : nullptr;
   op.fFlags = flags;
-  ::SHFileOperationW(&op);
+  if (const int result = ::SHFileOperationW(&op); result != 0) {
+    platform::TraceFailure(operation == FO_MOVE ? L"SHFileOperationW(FO_MOVE)" : L"SHFileOperationW(FO_DELETE)",
+                           static_cast<DWORD>(result));
+  }
 }
 
 }  // namespace

@@ -6,23 +6,29 @@
 #include <algorithm>
 #include <array>
 
-#include "win32/UniqueHandle.h"
-#include "win32/WideText.h"
+#include "platform/Trace.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
 
 namespace tarnwell::modSystem32 {
 
 std::string GetSpecialFolder(NativeWindow owner, int folderId) {
-  win32::Pidl items;
-  if (::SHGetSpecialFolderLocation(reinterpret_cast<HWND>(owner), folderId, items.put()) != S_OK ||
-      !items) {
+  platform::Pidl items;
+  const HRESULT located =
+      ::SHGetSpecialFolderLocation(reinterpret_cast<HWND>(owner), folderId, items.put());
+  if (located != S_OK || !items) {
+    platform::TraceHresult(L"SHGetSpecialFolderLocation", located);
     return "";
   }
   std::array<wchar_t, MAX_PATH> buffer;
   buffer.fill(L' ');  // blanks, never stale memory, should the platform write no terminator
-  if (!::SHGetPathFromIDListW(items.get(), buffer.data())) return "";
+  if (!::SHGetPathFromIDListW(items.get(), buffer.data())) {
+    platform::TraceFailure(L"SHGetPathFromIDListW", ::GetLastError());
+    return "";
+  }
   const auto end = std::find(buffer.begin(), buffer.end(), L'\0');
   const auto length = static_cast<std::size_t>(end - buffer.begin());
-  return win32::Narrow(std::wstring_view(buffer.data(), length));
+  return platform::Narrow(std::wstring_view(buffer.data(), length));
 }
 
 std::string GetSystemFolder(NativeWindow owner) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/Form.h"
+#include "app/NativeHandles.h"
 
 namespace tarnwell::modSystem32 {
 

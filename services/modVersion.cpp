@@ -1,7 +1,5 @@
 #include "services/modVersion.h"
 
-#include "services/modGlobal.h"
-
 #include <windows.h>
 
 #include <algorithm>
@@ -9,8 +7,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "win32/UniqueHandle.h"
-#include "win32/WideText.h"
+#include "platform/SystemProc.h"
+#include "platform/Trace.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
+#include "services/modGlobal.h"
 
 namespace tarnwell::modVersion {
 namespace {
@@ -47,19 +48,18 @@ class VersionApi {
   using QueryFn = decltype(&::VerQueryValueW);
 
   VersionApi()
-      : module_(::LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)),
-        getSize_(Find<GetSizeFn>("GetFileVersionInfoSizeW")),
-        getInfo_(Find<GetInfoFn>("GetFileVersionInfoW")),
-        query_(Find<QueryFn>("VerQueryValueW")) {}
+      : module_(Load()),
+        getSize_(platform::ProcAddress<GetSizeFn>(module_.get(), "GetFileVersionInfoSizeW")),
+        getInfo_(platform::ProcAddress<GetInfoFn>(module_.get(), "GetFileVersionInfoW")),
+        query_(platform::ProcAddress<QueryFn>(module_.get(), "VerQueryValueW")) {}
 
-  template <typename Fn>
-  Fn Find(const char* name) const {
-    if (!module_) return nullptr;
-    // Through void(*)(): the one cast between function types that is well defined to round-trip.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module_.get(), name)));
+  static HMODULE Load() {
+    const HMODULE module = ::LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module) platform::TraceFailure(L"LoadLibraryExW(version.dll)", ::GetLastError());
+    return module;
   }
 
-  win32::ModuleHandle module_;
+  platform::ModuleHandle module_;
   GetSizeFn getSize_;
   GetInfoFn getInfo_;
   QueryFn query_;
@@ -76,7 +76,7 @@ VersionInfo GetVersionInfo(const std::string& path) {
   const VersionApi& api = VersionApi::Get();
   if (!api.Usable()) return Fail(kNoVersionInfo);
 
-  const std::wstring widePath = win32::Widen(path);
+  const std::wstring widePath = platform::Widen(path);
   const DWORD size = api.GetSize(widePath.c_str());
   if (size == 0) return Fail(kNoVersionInfo);
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "services/VersionInfo.h"
+#include "app/VersionInfo.h"
 
 namespace tarnwell::modVersion {
 

@@ -12,6 +12,8 @@
 
 #include <utility>
 
+#include "platform/Trace.h"
+
 namespace tarnwell::win32 {
 namespace {
 
@@ -107,8 +109,10 @@ class Bstr {
 // The desktop's shell as a dispatch object; it runs as the desktop's ordinary user.
 ComPtr<IShellDispatch2> DesktopShell() {
   ComPtr<IShellWindows> windows;
-  if (FAILED(::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL, IID_IShellWindows,
-                                windows.putVoid()))) {
+  if (const HRESULT created = ::CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_ALL,
+                                                 IID_IShellWindows, windows.putVoid());
+      FAILED(created)) {
+    platform::TraceHresult(L"CoCreateInstance(ShellWindows)", created);
     return {};
   }
   Variant location(CSIDL_DESKTOP);
@@ -116,9 +120,10 @@ ComPtr<IShellDispatch2> DesktopShell() {
   LONG desktopWindow = 0;
   ComPtr<IDispatch> desktop;
   // S_FALSE means no desktop window: the pointer stays empty.
-  if (windows->FindWindowSW(location.get(), root.get(), SWC_DESKTOP, &desktopWindow,
-                            SWFO_NEEDDISPATCH, desktop.put()) != S_OK ||
-      !desktop) {
+  if (const HRESULT found = windows->FindWindowSW(location.get(), root.get(), SWC_DESKTOP,
+                                                  &desktopWindow, SWFO_NEEDDISPATCH, desktop.put());
+      found != S_OK || !desktop) {
+    platform::TraceHresult(L"IShellWindows::FindWindowSW(desktop)", found);
     return {};
   }
   const auto provider = desktop.As<IServiceProvider>(IID_IServiceProvider);
@@ -153,8 +158,10 @@ bool OpenAsDesktopUser(const std::wstring& file, const std::wstring& folder) {
   Variant directory(folder);
   Variant operation(std::wstring(L"open"));
   Variant show(SW_SHOWNORMAL);
-  return SUCCEEDED(shell->ShellExecute(name.get(), arguments.value(), directory.value(),
-                                        operation.value(), show.value()));
+  const HRESULT opened = shell->ShellExecute(name.get(), arguments.value(), directory.value(),
+                                             operation.value(), show.value());
+  if (FAILED(opened)) platform::TraceHresult(L"IShellDispatch2::ShellExecute", opened);
+  return SUCCEEDED(opened);
 }
 
 }  // namespace tarnwell::win32

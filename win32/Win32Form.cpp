@@ -1,30 +1,31 @@
 #include "win32/Win32Form.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cwchar>
-#include <string_view>
-#include <vector>
+#include <initializer_list>
 
-#include "win32/MessagePump.h"
-#include "win32/WideText.h"
+#include "platform/Dpi.h"
+#include "platform/Gdi.h"
+#include "platform/MessagePump.h"
+#include "platform/Trace.h"
+#include "platform/WideText.h"
+#include "platform/WindowContract.h"
+#include "win32/Controls.h"
 
 namespace tarnwell::win32 {
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kExStyle = 0;
+using platform::kCancelId;
+using platform::kLabelId;
+using platform::kOkId;
 
 // Design values, twips.
-constexpr double kTwipsPerInch = 1440.0;
 constexpr RECT kLabelDesign{2055, 120, 2055 + 105, 120 + 195};
 constexpr RECT kOkDesign{1080, 1680, 1080 + 855, 1680 + 375};
 constexpr RECT kCancelDesign{240, 1680, 240 + 855, 1680 + 375};
 constexpr double kDesignClientWidth = 3105;
 constexpr double kDesignClientHeight = 2295;
-// The classic frame the controller reckons with: 45 twips of border left, right and bottom,
+// The frame the controller's layout reckons with: 45 twips of border left, right and bottom,
 // 330 twips from the top outer edge to the client area.
 constexpr double kModelFrameWidth = 90;
 constexpr double kModelFrameHeight = 375;
@@ -36,162 +37,6 @@ constexpr double kLabelPoints = 8.25;
 constexpr wchar_t kButtonFace[] = L"Tahoma";
 constexpr double kButtonPoints = 9.75;
 
-constexpr int kIconId = 1;
-
-// Entry points newer than Windows 7 are looked up, so the program still loads there.
-template <typename Fn>
-Fn SystemProc(const wchar_t* module, const char* name) {
-  const HMODULE handle = ::GetModuleHandleW(module);
-  if (!handle) return nullptr;
-  // Through void(*)(): the one function pointer type every other converts to without warning.
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(handle, name)));
-}
-
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-
-GetDpiForWindowFn GetDpiForWindowProc() {
-  static const auto proc = SystemProc<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
-  return proc;
-}
-
-UINT ScreenDpi() {
-  const HDC screen = ::GetDC(nullptr);
-  if (!screen) return 96;
-  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-  ::ReleaseDC(nullptr, screen);
-  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
-UINT WindowDpi(HWND window) {
-  if (const auto proc = GetDpiForWindowProc(); proc && window) {
-    if (const UINT dpi = proc(window); dpi != 0) return dpi;
-  }
-  return ScreenDpi();
-}
-
-RECT ClientToOuter(const RECT& client, UINT dpi) {
-  RECT outer = client;
-  static const auto forDpi =
-      SystemProc<AdjustWindowRectExForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
-  if (!forDpi || !forDpi(&outer, kStyle, FALSE, kExStyle, dpi)) {
-    outer = client;
-    ::AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-  }
-  return outer;
-}
-
-// Pixels are whole; keep absurd values inside int instead of overflowing.
-int RoundPixels(double pixels) {
-  if (!std::isfinite(pixels)) return 0;
-  constexpr double kLimit = 1 << 30;
-  return static_cast<int>(std::lround(std::clamp(pixels, -kLimit, kLimit)));
-}
-
-int FontHeight(double points, UINT dpi) { return -RoundPixels(points * dpi / 72.0); }
-
-FontHandle MakeFont(const wchar_t* face, double points, UINT dpi) {
-  LOGFONTW font{};
-  font.lfHeight = FontHeight(points, dpi);
-  font.lfWeight = FW_BOLD;
-  font.lfCharSet = ANSI_CHARSET;
-  font.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  font.lfQuality = DEFAULT_QUALITY;
-  font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  std::wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
-  return FontHandle(::CreateFontIndirectW(&font));
-}
-
-// The label's lines: the pieces between CR LF pairs.
-std::vector<std::wstring_view> SplitLines(std::wstring_view text) {
-  std::vector<std::wstring_view> lines;
-  for (;;) {
-    const auto end = text.find(L"\r\n");
-    lines.push_back(text.substr(0, end));
-    if (end == std::wstring_view::npos) return lines;
-    text.remove_prefix(end + 2);
-  }
-}
-
-// A device context of a window, given back on scope exit, with one font selected meanwhile.
-class FontDC {
- public:
-  FontDC(HWND window, HFONT font) : window_(window), dc_(::GetDC(window)) {
-    if (dc_ && font) old_ = ::SelectObject(dc_, font);
-  }
-  ~FontDC() {
-    if (!dc_) return;
-    if (old_) ::SelectObject(dc_, old_);
-    ::ReleaseDC(window_, dc_);
-  }
-  FontDC(const FontDC&) = delete;
-  FontDC& operator=(const FontDC&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-  HGDIOBJ old_ = nullptr;
-};
-
-// Restores what a paint routine selected into a borrowed DC.
-class Selection {
- public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? ::SelectObject(dc, object) : nullptr) {}
-  ~Selection() {
-    if (old_) ::SelectObject(dc_, old_);
-  }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
-
-void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = procedure;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = kWindowClass;
-  // Shared icons belong to the module; nobody destroys them.
-  wc.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0,
-                                             LR_DEFAULTSIZE | LR_SHARED));
-  wc.hIconSm = static_cast<HICON>(
-      ::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                   ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-  // A second window in the same process finds the class already there; that is fine.
-  ::RegisterClassExW(&wc);
-}
-
-// The dialog manager makes a button the default one when Tab brings it the focus, and Enter
-// then clicks it. Neither button may ever be the default, so each refuses that role.
-LRESULT CALLBACK NeverDefaultButton(HWND button, UINT message, WPARAM wParam, LPARAM lParam,
-                                    UINT_PTR id, DWORD_PTR) {
-  switch (message) {
-    case BM_SETSTYLE:
-      if ((wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
-        wParam = (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_PUSHBUTTON;
-      }
-      break;
-    case WM_GETDLGCODE: {
-      LRESULT code = ::DefSubclassProc(button, message, wParam, lParam);
-      if (code & DLGC_DEFPUSHBUTTON) code = (code & ~DLGC_DEFPUSHBUTTON) | DLGC_UNDEFPUSHBUTTON;
-      return code;
-    }
-    case WM_NCDESTROY:
-      ::RemoveWindowSubclass(button, &NeverDefaultButton, id);
-      break;
-    default:
-      break;
-  }
-  return ::DefSubclassProc(button, message, wParam, lParam);
-}
-
 HWND FirstVisible(std::initializer_list<HWND> candidates) {
   for (HWND c : candidates) {
     if (c && ::IsWindowVisible(c)) return c;
@@ -202,22 +47,25 @@ HWND FirstVisible(std::initializer_list<HWND> candidates) {
 }  // namespace
 
 Win32Form::Win32Form(FormEvents& events, HINSTANCE instance) : events_(events) {
-  RegisterWindowClass(instance, &Win32Form::WindowProc);
-  dpi_ = ScreenDpi();
-  const RECT outer = ClientToOuter(
-      RECT{0, 0, RoundPixels(ToPixels(kDesignClientWidth)), RoundPixels(ToPixels(kDesignClientHeight))},
-      dpi_);
+  RegisterFormClass(instance, &Win32Form::WindowProc);
+  dpi_ = platform::ScreenDpi();
+  const RECT outer = platform::OuterForClient(
+      RECT{0, 0, Scale().Pixels(kDesignClientWidth), Scale().Pixels(kDesignClientHeight)}, kFormStyle,
+      kFormExStyle, dpi_);
   // WM_NCCREATE takes ownership of the handle into window_.
-  ::CreateWindowExW(kExStyle, kWindowClass, kWindowTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                    outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance,
-                    this);
-  if (!window_) return;
+  ::CreateWindowExW(kFormExStyle, platform::kWindowClass, platform::kWindowTitle, kFormStyle, CW_USEDEFAULT,
+                    CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                    instance, this);
+  if (!window_) {
+    platform::TraceFailure(L"CreateWindowExW", ::GetLastError());
+    return;
+  }
   // The monitor the window landed on decides its scale, not the primary one.
-  dpi_ = WindowDpi(window_.get());
+  dpi_ = platform::WindowDpi(window_.get());
   CreateControls();
   SetWindowWidth(static_cast<float>(kDesignClientWidth + kModelFrameWidth));
   SetWindowHeight(static_cast<float>(kDesignClientHeight + kModelFrameHeight));
-  SetKeyboardWindow(window_.get());
+  platform::SetKeyboardWindow(window_.get());
 }
 
 Win32Form::~Win32Form() {
@@ -226,35 +74,26 @@ Win32Form::~Win32Form() {
 }
 
 void Win32Form::CreateFonts() {
-  labelFont_ = MakeFont(kLabelFace, kLabelPoints, dpi_);
-  buttonFont_ = MakeFont(kButtonFace, kButtonPoints, dpi_);
-  for (HWND control : {label_, ok_, cancel_}) {
-    if (!control) continue;
-    const HFONT font = control == label_ ? labelFont_.get() : buttonFont_.get();
-    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  labelFont_ = MakeBoldFont(kLabelFace, kLabelPoints, dpi_);
+  buttonFont_ = MakeBoldFont(kButtonFace, kButtonPoints, dpi_);
+  label_.SetFont(labelFont_.get());
+  for (HWND button : {ok_, cancel_}) {
+    if (button) ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
   }
 }
 
 void Win32Form::CreateControls() {
   const HWND parent = window_.get();
-  const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-  const auto create = [&](const wchar_t* kind, const wchar_t* text, DWORD style, const RECT& twips,
-                          int id) {
-    const int left = RoundPixels(ToPixels(twips.left));
-    const int top = RoundPixels(ToPixels(twips.top));
-    const HWND control = ::CreateWindowExW(
-        0, kind, text, WS_CHILD | style, left, top, RoundPixels(ToPixels(twips.right)) - left,
-        RoundPixels(ToPixels(twips.bottom)) - top, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    return control;
-  };
+  const TwipScale scale = Scale();
   // Creation order is the tab order: the label (never focused), OK, Cancel.
-  label_ = create(L"Static", L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, kLabelDesign, kLabelId);
-  ok_ = create(L"Button", L"&OK", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, kOkDesign, kOkId);
-  cancel_ = create(L"Button", L"&Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancelDesign, kCancelId);
-  for (HWND button : {ok_, cancel_}) {
-    if (button) ::SetWindowSubclass(button, &NeverDefaultButton, 1, 0);
-  }
+  label_.Attach(CreateControl(parent, L"Static", L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX,
+                              scale.Pixels(kLabelDesign), kLabelId));
+  ok_ = CreateControl(parent, L"Button", L"&OK", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                      scale.Pixels(kOkDesign), kOkId);
+  cancel_ = CreateControl(parent, L"Button", L"&Cancel", WS_TABSTOP | BS_PUSHBUTTON,
+                          scale.Pixels(kCancelDesign), kCancelId);
+  MakeNeverDefault(ok_);
+  MakeNeverDefault(cancel_);
   CreateFonts();
 }
 
@@ -265,63 +104,18 @@ NativeWindow Win32Form::Handle() const {
 }
 
 void Win32Form::SetLabelCaption(const std::string& utf8) {
-  if (!Exists() || !label_) return;
-  caption_ = Widen(utf8);
-  ::SetWindowTextW(label_, caption_.c_str());
-  AutoSizeLabel();
-  ::InvalidateRect(label_, nullptr, TRUE);
+  if (Exists()) label_.SetCaption(platform::Widen(utf8));
 }
 
 void Win32Form::SetLabelForeColor(std::uint32_t bgr) {
-  if (!Exists() || !label_) return;
-  labelColour_ = static_cast<COLORREF>(bgr & 0xFFFFFF);
-  ::InvalidateRect(label_, nullptr, TRUE);
-}
-
-void Win32Form::AutoSizeLabel() {
-  const FontDC dc(label_, labelFont_.get());
-  if (!dc.get()) return;
-  TEXTMETRICW metrics{};
-  ::GetTextMetricsW(dc.get(), &metrics);
-  const auto lines = SplitLines(caption_);
-  int widest = 0;
-  for (const auto line : lines) {
-    SIZE extent{};
-    // Trailing blanks count: the text extent includes them, as the status texts rely on.
-    if (!line.empty() &&
-        ::GetTextExtentPoint32W(dc.get(), line.data(), static_cast<int>(line.size()), &extent)) {
-      widest = std::max(widest, static_cast<int>(extent.cx));
-    }
-  }
-  const int height = static_cast<int>(lines.size()) * metrics.tmHeight;
-  ::SetWindowPos(label_, nullptr, 0, 0, widest, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Win32Form::DrawLabel(const DRAWITEMSTRUCT& item) const {
-  const HDC dc = item.hDC;
-  const RECT area = item.rcItem;
-  ::FillRect(dc, &area, ::GetSysColorBrush(COLOR_BTNFACE));
-  const Selection font(dc, labelFont_.get());
-  ::SetTextColor(dc, labelColour_);
-  ::SetBkMode(dc, TRANSPARENT);
-  TEXTMETRICW metrics{};
-  ::GetTextMetricsW(dc, &metrics);
-  int top = area.top;
-  for (const auto line : SplitLines(caption_)) {
-    RECT row{area.left, top, area.right, top + metrics.tmHeight};
-    if (!line.empty()) {
-      ::DrawTextW(dc, line.data(), static_cast<int>(line.size()), &row,
-                  DT_CENTER | DT_SINGLELINE | DT_NOPREFIX | DT_TOP);
-    }
-    top += metrics.tmHeight;
-  }
+  if (Exists()) label_.SetColour(static_cast<COLORREF>(bgr & 0xFFFFFF));
 }
 
 HWND Win32Form::ControlWindow(Control control) const {
   if (!Exists()) return nullptr;
   switch (control) {
     case Control::lblMessage:
-      return label_;
+      return label_.Window();
     case Control::cmdOK:
       return ok_;
     case Control::cmdCancel:
@@ -330,24 +124,21 @@ HWND Win32Form::ControlWindow(Control control) const {
   return nullptr;
 }
 
-UINT Win32Form::Dpi() const { return dpi_ ? dpi_ : 96; }
-double Win32Form::ToPixels(double twips) const { return twips * Dpi() / kTwipsPerInch; }
-double Win32Form::ToTwips(double pixels) const { return pixels * kTwipsPerInch / Dpi(); }
-
 Bounds Win32Form::ControlBounds(Control control) const {
   const HWND c = ControlWindow(control);
   RECT r{};
   if (!c || !::GetWindowRect(c, &r)) return {};
   ::MapWindowPoints(nullptr, window_.get(), reinterpret_cast<POINT*>(&r), 2);
-  return {static_cast<float>(ToTwips(r.left)), static_cast<float>(ToTwips(r.top)),
-          static_cast<float>(ToTwips(r.right - r.left)),
-          static_cast<float>(ToTwips(r.bottom - r.top))};
+  const TwipScale scale = Scale();
+  return {static_cast<float>(scale.ToTwips(r.left)), static_cast<float>(scale.ToTwips(r.top)),
+          static_cast<float>(scale.ToTwips(r.right - r.left)),
+          static_cast<float>(scale.ToTwips(r.bottom - r.top))};
 }
 
 void Win32Form::MoveControl(Control control, float left, float top) {
   const HWND c = ControlWindow(control);
   if (!c) return;
-  ::SetWindowPos(c, nullptr, RoundPixels(ToPixels(left)), RoundPixels(ToPixels(top)), 0, 0,
+  ::SetWindowPos(c, nullptr, Scale().Pixels(left), Scale().Pixels(top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -368,14 +159,15 @@ SIZE Win32Form::FrameExtra() const {
   if (::GetWindowRect(window_.get(), &outer) && ::GetClientRect(window_.get(), &client)) {
     return {(outer.right - outer.left) - client.right, (outer.bottom - outer.top) - client.bottom};
   }
-  const RECT adjusted = ClientToOuter(RECT{0, 0, 0, 0}, Dpi());
+  const RECT adjusted = platform::OuterForClient(RECT{0, 0, 0, 0}, kFormStyle, kFormExStyle, dpi_);
   return {adjusted.right - adjusted.left, adjusted.bottom - adjusted.top};
 }
 
-// The controller reckons with the classic frame. Its outer rectangle ("model") has the real
-// client size plus that frame's allowances and the same centre as the real outer rectangle,
-// so its arithmetic gives the client area the margins it intends on any real frame. Since
-// both frames are constant, model and real edges differ by a constant offset.
+// The controller's layout reckons with a frame of fixed size (kModelFrameWidth and -Height).
+// The outer rectangle it sees ("model") has the real client size plus that frame's allowances
+// and the same centre as the real outer rectangle, so its arithmetic gives the client area the
+// margins it intends on any real frame. Since both frames are constant, model and real edges
+// differ by a constant offset.
 Bounds Win32Form::WindowBounds() const {
   RECT outer{};
   RECT client{};
@@ -383,10 +175,11 @@ Bounds Win32Form::WindowBounds() const {
       !::GetClientRect(window_.get(), &client)) {
     return {};
   }
-  const double width = ToTwips(client.right) + kModelFrameWidth;
-  const double height = ToTwips(client.bottom) + kModelFrameHeight;
-  const double left = ToTwips(outer.left) + (ToTwips(outer.right - outer.left) - width) / 2;
-  const double top = ToTwips(outer.top) + (ToTwips(outer.bottom - outer.top) - height) / 2;
+  const TwipScale scale = Scale();
+  const double width = scale.ToTwips(client.right) + kModelFrameWidth;
+  const double height = scale.ToTwips(client.bottom) + kModelFrameHeight;
+  const double left = scale.ToTwips(outer.left) + (scale.ToTwips(outer.right - outer.left) - width) / 2;
+  const double top = scale.ToTwips(outer.top) + (scale.ToTwips(outer.bottom - outer.top) - height) / 2;
   return {static_cast<float>(left), static_cast<float>(top), static_cast<float>(width),
           static_cast<float>(height)};
 }
@@ -394,31 +187,32 @@ Bounds Win32Form::WindowBounds() const {
 void Win32Form::SetWindowLeft(float left) {
   RECT outer{};
   if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
-  const double offset = (FrameExtra().cx - ToPixels(kModelFrameWidth)) / 2;
-  ::SetWindowPos(window_.get(), nullptr, RoundPixels(ToPixels(left) - offset), outer.top, 0, 0,
+  const double offset = (FrameExtra().cx - Scale().ToPixels(kModelFrameWidth)) / 2;
+  ::SetWindowPos(window_.get(), nullptr, RoundPixels(Scale().ToPixels(left) - offset), outer.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form::SetWindowTop(float top) {
   RECT outer{};
   if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
-  const double offset = (FrameExtra().cy - ToPixels(kModelFrameHeight)) / 2;
-  ::SetWindowPos(window_.get(), nullptr, outer.left, RoundPixels(ToPixels(top) - offset), 0, 0,
+  const double offset = (FrameExtra().cy - Scale().ToPixels(kModelFrameHeight)) / 2;
+  ::SetWindowPos(window_.get(), nullptr, outer.left, RoundPixels(Scale().ToPixels(top) - offset), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form::SetWindowWidth(float width) {
   RECT outer{};
   if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
-  const int requested = std::max(0, RoundPixels(ToPixels(width - kModelFrameWidth)));
+  const int requested = std::max(0, Scale().Pixels(width - kModelFrameWidth));
   // Like a window system's minimum width: never so narrow that the title is cut off.
   const int client = std::max(requested, MinimumClientWidth());
   ::SetWindowPos(window_.get(), nullptr, 0, 0, client + FrameExtra().cx, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // A label narrower than a widened window spans it, so that its centred lines stay centred.
+  const HWND labelWindow = label_.Window();
   RECT label{};
-  if (client > requested && ::GetClientRect(label_, &label) && label.right < client) {
-    ::SetWindowPos(label_, nullptr, 0, 0, client, label.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (client > requested && ::GetClientRect(labelWindow, &label) && label.right < client) {
+    ::SetWindowPos(labelWindow, nullptr, 0, 0, client, label.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
@@ -426,31 +220,32 @@ int Win32Form::MinimumClientWidth() const {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return 0;
-  const FontHandle captionFont(::CreateFontIndirectW(&metrics.lfCaptionFont));
-  const FontDC dc(window_.get(), captionFont.get());
+  const platform::FontHandle captionFont(::CreateFontIndirectW(&metrics.lfCaptionFont));
+  const platform::WindowDc dc(window_.get());
+  const platform::Selection font(dc.get(), captionFont.get());
   SIZE title{};
-  if (!dc.get() || !::GetTextExtentPoint32W(dc.get(), kWindowTitle, static_cast<int>(std::size(kWindowTitle)) - 1,
-                                            &title)) {
+  if (!dc.get() || !::GetTextExtentPoint32W(dc.get(), platform::kWindowTitle,
+                                            static_cast<int>(std::size(platform::kWindowTitle)) - 1, &title)) {
     return 0;
   }
   // The title bar spans the client area's width and also holds the small icon and the close
   // box, with a little air between.
   return title.cx + ::GetSystemMetrics(SM_CXSMICON) + metrics.iCaptionWidth +
-         static_cast<int>(std::lround(ToPixels(kTitleAirTwips)));
+         static_cast<int>(std::lround(Scale().ToPixels(kTitleAirTwips)));
 }
 
 void Win32Form::SetWindowHeight(float height) {
   RECT outer{};
   if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
-  const int client = std::max(0, RoundPixels(ToPixels(height - kModelFrameHeight)));
+  const int client = std::max(0, Scale().Pixels(height - kModelFrameHeight));
   ::SetWindowPos(window_.get(), nullptr, 0, 0, outer.right - outer.left, client + FrameExtra().cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 ScreenSize Win32Form::Screen() const {
   if (!Exists()) return {};
-  return {static_cast<float>(ToTwips(::GetSystemMetrics(SM_CXSCREEN))),
-          static_cast<float>(ToTwips(::GetSystemMetrics(SM_CYSCREEN)))};
+  return {static_cast<float>(Scale().ToTwips(::GetSystemMetrics(SM_CXSCREEN))),
+          static_cast<float>(Scale().ToTwips(::GetSystemMetrics(SM_CYSCREEN)))};
 }
 
 void Win32Form::Show() {
@@ -477,13 +272,13 @@ void Win32Form::Close(int unloadMode) {
 
 void Win32Form::DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn) {
   const auto wait = std::clamp<std::chrono::milliseconds::rep>(idleWait.count(), 0, INFINITE - 1);
-  WaitThenDoEvents(static_cast<DWORD>(wait), reinterpret_cast<HANDLE>(wakeOn));
+  platform::WaitThenDoEvents(static_cast<DWORD>(wait), reinterpret_cast<HANDLE>(wakeOn));
 }
 
 void Win32Form::OnDpiChanged(UINT newDpi, const RECT& suggested) {
   if (newDpi == 0) return;
-  const double scale = static_cast<double>(newDpi) / Dpi();
-  for (HWND control : {label_, ok_, cancel_}) {
+  const double scale = static_cast<double>(newDpi) / dpi_;
+  for (HWND control : {label_.Window(), ok_, cancel_}) {
     RECT r{};
     if (!control || !::GetWindowRect(control, &r)) continue;
     ::MapWindowPoints(nullptr, window_.get(), reinterpret_cast<POINT*>(&r), 2);
@@ -494,7 +289,7 @@ void Win32Form::OnDpiChanged(UINT newDpi, const RECT& suggested) {
   }
   dpi_ = newDpi;
   CreateFonts();
-  AutoSizeLabel();
+  label_.Fit();
   ::SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top,
                  suggested.right - suggested.left, suggested.bottom - suggested.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -505,7 +300,7 @@ LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wParam,
   if (message == WM_NCCREATE) {
     self = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->window_ = WindowHandle(window);
+    self->window_ = platform::WindowHandle(window);
   } else {
     self = reinterpret_cast<Win32Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   }
@@ -513,7 +308,8 @@ LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wParam,
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     self->window_.release();
-    self->label_ = self->ok_ = self->cancel_ = self->lastFocus_ = nullptr;
+    self->label_.Attach(nullptr);
+    self->ok_ = self->cancel_ = self->lastFocus_ = nullptr;
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
   try {
@@ -544,7 +340,7 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (wParam == kLabelId && item) {
-        DrawLabel(*item);
+        label_.Draw(*item);
         return TRUE;
       }
       break;

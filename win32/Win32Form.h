@@ -10,18 +10,11 @@
 #include <string>
 
 #include "app/Form.h"
-#include "win32/UniqueHandle.h"
+#include "platform/UniqueHandle.h"
+#include "win32/StatusLabel.h"
+#include "win32/Twips.h"
 
 namespace tarnwell::win32 {
-
-// Control identifiers; tools that drive the window from outside find the controls by these.
-// They are deliberately not IDOK/IDCANCEL: neither button answers Enter or Esc.
-inline constexpr int kLabelId = 100;
-inline constexpr int kOkId = 101;
-inline constexpr int kCancelId = 102;
-
-inline constexpr wchar_t kWindowTitle[] = L"Quandrel.dll  Update";
-inline constexpr wchar_t kWindowClass[] = L"TarnwellUpdate.frmDllLoadTest";
 
 class Win32Form final : public Form {
  public:
@@ -61,31 +54,23 @@ class Win32Form final : public Form {
 
   void CreateControls();
   void CreateFonts();
-  void AutoSizeLabel();
-  void DrawLabel(const DRAWITEMSTRUCT& item) const;
   void OnDpiChanged(UINT newDpi, const RECT& suggested);
   void Close(int unloadMode);
 
   HWND ControlWindow(Control control) const;
-  UINT Dpi() const;
-  double ToPixels(double twips) const;
-  double ToTwips(double pixels) const;
+  TwipScale Scale() const { return TwipScale(dpi_); }
   // What the real frame adds to the client size, in pixels.
   SIZE FrameExtra() const;
   // The narrowest client area whose window still shows the whole title.
   int MinimumClientWidth() const;
-  // Places the real window so that the model rectangle (see WindowBounds) becomes `model`.
-  void SetModelBounds(const Bounds& model);
 
   FormEvents& events_;
-  WindowHandle window_;
-  HWND label_ = nullptr;
+  platform::WindowHandle window_;
+  StatusLabel label_;
   HWND ok_ = nullptr;
   HWND cancel_ = nullptr;
-  FontHandle labelFont_;
-  FontHandle buttonFont_;
-  std::wstring caption_;
-  COLORREF labelColour_ = RGB(0, 0, 0xC0);
+  platform::FontHandle labelFont_;
+  platform::FontHandle buttonFont_;
   UINT dpi_ = 96;
   HWND lastFocus_ = nullptr;
 };

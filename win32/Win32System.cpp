@@ -2,15 +2,20 @@
 
 #include <utility>
 
+#include "platform/Trace.h"
+#include "platform/WideText.h"
 #include "services/modGlobal.h"
 #include "services/modMove.h"
 #include "services/modSystem32.h"
 #include "services/modVersion.h"
 #include "win32/DesktopShell.h"
-#include "win32/WideText.h"
 
 namespace tarnwell::win32 {
 namespace {
+
+using platform::KernelHandle;
+using platform::Narrow;
+using platform::Widen;
 
 class Win32Process final : public Process {
  public:
@@ -95,6 +100,7 @@ std::unique_ptr<Process> Win32System::Launch(const std::string& program,
   PROCESS_INFORMATION info{};
   if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info)) {
+    platform::TraceFailure(L"CreateProcessW", ::GetLastError());
     return nullptr;
   }
   KernelHandle thread(info.hThread);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/System.h"
-#include "win32/UniqueHandle.h"
+#include "platform/UniqueHandle.h"
 
 namespace tarnwell::win32 {
 
@@ -50,7 +50,7 @@ class Win32System final : public System {
  private:
   std::wstring instanceName_;
   // Held for the process's lifetime: while it lives, later instances see this one.
-  KernelHandle instanceMutex_;
+  platform::KernelHandle instanceMutex_;
   std::optional<bool> previousInstance_;
 };
 

@@ -1,9 +1,12 @@
-// The program's entry point: the window frmDllLoadTest is the start-up object.
+// The program's entry point: it creates the controller and its window, runs the start-up check
+// and then the window's messages until the window is gone.
 
 #include <windows.h>
 
 #include "app/frmDllLoadTest.h"
-#include "win32/MessagePump.h"
+#include "platform/MessagePump.h"
+#include "platform/SystemProc.h"
+#include "platform/Trace.h"
 #include "win32/Win32Form.h"
 #include "win32/Win32System.h"
 
@@ -13,11 +16,11 @@ namespace {
 // a planted copy could lie. Looked up at run time: Windows 7 has it only with an update.
 void LoadLibrariesFromSystemFolderOnly() {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-  if (!kernel) return;
-  const auto proc = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "SetDefaultDllDirectories")));
-  if (proc) proc(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  const auto proc = tarnwell::platform::LoadedProc<SetDefaultDllDirectoriesFn>(
+      L"kernel32.dll", "SetDefaultDllDirectories");
+  if (!proc || !proc(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    tarnwell::platform::TraceFailure(L"SetDefaultDllDirectories", ::GetLastError());
+  }
 }
 
 }  // namespace
@@ -30,6 +33,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   controller.Form_Initialize();
   tarnwell::win32::Win32Form form(controller, instance);
   controller.Form_Load(form);
-  if (form.Exists()) tarnwell::win32::RunUntilDestroyed(form.Window());
+  if (form.Exists()) tarnwell::platform::RunUntilDestroyed(form.Window());
   return static_cast<int>(controller.Result());
 }

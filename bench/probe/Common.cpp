@@ -35,15 +35,6 @@ int Options::Number(const std::wstring& key, int fallback) const {
   return it == values_.end() ? fallback : _wtoi(it->second.c_str());
 }
 
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 std::optional<Started> Launch(const std::wstring& exe, const std::wstring& arguments,
                               const std::wstring& folder) {
   std::wstring commandLine = L"\"" + exe + L"\"";
@@ -132,7 +123,7 @@ std::wstring KnownFolder(int csidl) {
 }
 
 bool WriteText(const std::wstring& path, const std::string& text) {
-  const win32::FileHandle file(
+  const platform::FileHandle file(
       ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
   return file && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
@@ -204,47 +195,13 @@ std::optional<std::pair<Started, HWND>> StartHost(const Places& places) {
 }
 
 std::wstring FileVersion(const std::wstring& path) {
-  DWORD ignored = 0;
-  const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return {};
-  std::vector<BYTE> data(size);
-  if (!::GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return {};
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) return {};
-  return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
-         L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
-         std::to_wstring(LOWORD(fixed->dwFileVersionLS));
+  return tarnwell::testing::FileVersionOf(path).value_or(std::wstring{});
 }
 
 long long FileSize(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
   return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-std::vector<std::wstring> ReadLines(const std::wstring& path) {
-  std::vector<std::wstring> lines;
-  const win32::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return lines;
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  std::size_t begin = 0;
-  while (begin < bytes.size()) {
-    std::size_t end = bytes.find('\n', begin);
-    if (end == std::string::npos) end = bytes.size();
-    std::string line = bytes.substr(begin, end - begin);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::wstring wide(line.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
-                                                               wide.data(), static_cast<int>(wide.size()))));
-    lines.push_back(wide);
-    begin = end + 1;
-  }
-  return lines;
 }
 
 void LogWatch::Poll() {

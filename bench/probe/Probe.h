@@ -11,17 +11,23 @@
 #include <utility>
 #include <vector>
 
-#include "win32/UniqueHandle.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
+#include "platform/WindowContract.h"
+#include "tests/support/FileVersion.h"
+#include "tests/support/Files.h"
 
 namespace tarnwell::bench {
 
-using win32::KernelHandle;
+using platform::kCancelId;
+using platform::kLabelId;
+using platform::kOkId;
+using platform::KernelHandle;
+using platform::Narrow;
+using tarnwell::testing::ReadLines;
 
-inline constexpr wchar_t kTitle[] = L"Quandrel.dll  Update";
+inline constexpr const wchar_t* kTitle = platform::kWindowTitle;
 inline constexpr wchar_t kHostTitle[] = L"Corvex IDE";
-inline constexpr int kLabelId = 100;
-inline constexpr int kOkId = 101;
-inline constexpr int kCancelId = 102;
 // Bounds every wait, so that a broken run ends instead of hanging the benchmark.
 inline constexpr double kLimitMs = 30000;
 
@@ -39,7 +45,6 @@ class Options {
   std::map<std::wstring, std::wstring> values_;
 };
 
-std::string Narrow(const std::wstring& text);
 
 struct Started {
   KernelHandle process;
@@ -105,9 +110,9 @@ bool Prepare(const Places& places, const Layout& layout, std::wstring& why);
 // Starts the fake host and waits until its window shows.
 std::optional<std::pair<Started, HWND>> StartHost(const Places& places);
 // "a.b.c.d" of a file's version resource, or empty.
+// "a.b.c.d", or "" when the file has no readable version.
 std::wstring FileVersion(const std::wstring& path);
 long long FileSize(const std::wstring& path);
-std::vector<std::wstring> ReadLines(const std::wstring& path);
 
 // Watches a log file grow, polled: when each of its lines was first seen.
 class LogWatch {

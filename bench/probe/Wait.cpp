@@ -31,7 +31,7 @@ Cpu CpuOf(const Started& p) {
   if (::GetProcessTimes(p.process.get(), &created, &exited, &kernel, &user))
     cpu.process = Ms100ns(kernel) + Ms100ns(user);
   // INVALID_HANDLE_VALUE on failure, as for files.
-  const win32::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  const platform::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
   THREADENTRY32 entry{};
   entry.dwSize = sizeof entry;
   if (snapshot && ::Thread32First(snapshot.get(), &entry)) {
@@ -46,7 +46,7 @@ Cpu CpuOf(const Started& p) {
 }
 
 std::string ReadSmallFile(const std::wstring& path) {
-  const win32::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  const platform::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return {};
   std::string bytes;
@@ -83,7 +83,7 @@ int LinuxPidOf(const std::wstring& windowsPath) {
   const std::string wantedPrefix = "WINEPREFIX=" + Narrow(prefix);
   const std::string wantedCommand = Narrow(windowsPath);
   WIN32_FIND_DATAW entry{};
-  const win32::FindHandle find(::FindFirstFileW(L"Z:\\proc\\*", &entry));
+  const platform::FindHandle find(::FindFirstFileW(L"Z:\\proc\\*", &entry));
   if (!find) return 0;
   do {
     if (entry.cFileName[0] < L'1' || entry.cFileName[0] > L'9') continue;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "tests/e2e/Expected.h"
-#include "tests/e2e/Scenario.h"
+#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
 
 namespace tarnwell::e2e {
@@ -26,8 +26,8 @@ constexpr DWORD kNoticeMs = 1000;
 // After the program has ended: a readable library is left in one of the two places, and an
 // installed one whose registration was touched was registered last, in its own version.
 void ExpectLibraryKept(const Scenario& s) {
-  const auto installed = VersionOf(s.InstalledPath());
-  const auto shipped = VersionOf(s.ShippedPath());
+  const auto installed = FileVersionOf(s.InstalledPath());
+  const auto shipped = FileVersionOf(s.ShippedPath());
   EXPECT_TRUE(installed || shipped) << "no Quandrel.dll with a readable version is left";
   if (!installed) return;
   std::optional<Registration> last;
@@ -83,7 +83,7 @@ HWND WaitForHostWindow(DWORD id) {
 bool CloseHost(HWND host) {
   DWORD id = 0;
   GetWindowThreadProcessId(host, &id);
-  win32::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  platform::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
   if (!process || !PostMessageW(host, WM_CLOSE, 0, 0)) return false;
   return WaitForSingleObject(process.get(), kExitTimeoutMs) == WAIT_OBJECT_0;
 }
@@ -276,7 +276,7 @@ TEST(FaultWindowClosed, DuringRegistrationTheUpdateIsFinished) {
   }
   EXPECT_EQ(program.WaitForExit(), kCurrent);
   ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
-  EXPECT_EQ(VersionOf(s.InstalledPath()), L"1.2.3.5");
+  EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"1.2.3.5");
   EXPECT_FALSE(FileExists(s.ShippedPath()));
   EXPECT_TRUE(BackupsLeft(s).empty());
   EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
@@ -507,7 +507,7 @@ const char* NameOf(Bad bad) {
 constexpr Bad kBadFiles[] = {Bad::Folder, Bad::Empty, Bad::TruncatedLibrary, Bad::Text, Bad::HundredMegabytesOfZeros};
 
 bool WriteFileBytes(const std::wstring& path, const void* data, DWORD size) {
-  win32::FileHandle file(
+  platform::FileHandle file(
       CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
   return file && (size == 0 || (WriteFile(file.get(), data, size, &written, nullptr) && written == size));
@@ -529,7 +529,7 @@ bool Make(Bad bad, const std::wstring& path) {
     }
     case Bad::HundredMegabytesOfZeros: {
       // Set by its end, not written: the file system leaves it sparse, so it costs no time.
-      win32::FileHandle file(
+      platform::FileHandle file(
           CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
       LARGE_INTEGER size{};
       size.QuadPart = 100LL * 1024 * 1024;
@@ -590,7 +590,7 @@ TEST(FaultVersionExtremes, LowestInstalledIsReplacedByHighest) {
   ASSERT_TRUE(WaitForText(started.window, Updated(L"0.0.0.0", L"65535.65535.65535.65535")));
   ExpectWindow(started.window, Updated(L"0.0.0.0", L"65535.65535.65535.65535"), kGreen, Buttons::Ok);
   ExpectRegistrations(s, {{L"unregister", L"0.0.0.0"}, {L"register", L"65535.65535.65535.65535"}});
-  EXPECT_EQ(VersionOf(s.InstalledPath()), L"65535.65535.65535.65535");
+  EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"65535.65535.65535.65535");
   EXPECT_FALSE(FileExists(s.ShippedPath()));
   EXPECT_EQ(PressOk(program, started.window), kCurrent);
   ExpectLibraryKept(s);
@@ -607,7 +607,7 @@ TEST(FaultVersionExtremes, HighestInstalledIsKeptOverLowest) {
   ExpectWindow(started.window, UpToDate(L"65535.65535.65535.65535", s.ShippedPath(), L"0.0.0.0", true), kRed,
                Buttons::Ok);
   EXPECT_EQ(PressOk(program, started.window), kCurrent);
-  EXPECT_EQ(VersionOf(s.InstalledPath()), L"65535.65535.65535.65535");
+  EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"65535.65535.65535.65535");
   EXPECT_FALSE(FileExists(s.ShippedPath()));
   EXPECT_TRUE(s.RegistrationLog().empty());
   ExpectLibraryKept(s);

@@ -5,7 +5,7 @@
 
 #include <shlobj.h>
 
-#include "tests/e2e/Scenario.h"
+#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
 
 namespace tarnwell::e2e {
@@ -15,19 +15,6 @@ ScenarioOptions WithoutProgram() {
   ScenarioOptions options;
   options.program = false;
   return options;
-}
-
-std::wstring FileVersionOf(const std::wstring& path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return L"none";
-  std::vector<std::uint8_t> data(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return L"unreadable";
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) return L"no root";
-  return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
-         L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionLS));
 }
 
 std::wstring RegSvr32() {
@@ -44,7 +31,7 @@ bool WaitForLogLine(const Scenario& scenario, const std::wstring& line) {
 void CloseAndAwaitExit(HWND host) {
   DWORD id = 0;
   GetWindowThreadProcessId(host, &id);
-  win32::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  platform::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
   ASSERT_TRUE(process);
   ASSERT_TRUE(PostMessageW(host, WM_CLOSE, 0, 0));
   ASSERT_EQ(WaitForSingleObject(process.get(), kExitTimeoutMs), WAIT_OBJECT_0);
@@ -58,7 +45,7 @@ TEST(QuandrelFixture, CarriesTheVersionItWasBuiltWith) {
   };
   for (const auto& [fixture, version] : cases) {
     SCOPED_TRACE(Narrow(fixture));
-    EXPECT_EQ(FileVersionOf(Scenario::FixturePath(fixture)), version);
+    EXPECT_EQ(FileVersionOf(Scenario::FixturePath(fixture)).value_or(L"none"), version);
   }
 }
 

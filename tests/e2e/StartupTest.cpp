@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "tests/e2e/Expected.h"
-#include "tests/e2e/Scenario.h"
+#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
 
 namespace tarnwell::e2e {

@@ -63,24 +63,10 @@ std::wstring FixtureFile(const std::wstring& relativePath) {
   return WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\" + relativePath;
 }
 
-std::optional<std::wstring> VersionOf(const std::wstring& path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return std::nullopt;
-  std::vector<std::uint8_t> data(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return std::nullopt;
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) return std::nullopt;
-  return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
-         L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
-         std::to_wstring(LOWORD(fixed->dwFileVersionLS));
-}
-
 std::vector<std::wstring> BackupsLeft(const Scenario& s) {
   std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
-  win32::FindHandle search(FindFirstFileW((s.SystemFolder() + L"\\qdl*.tmp").c_str(), &found));
+  platform::FindHandle search(FindFirstFileW((s.SystemFolder() + L"\\qdl*.tmp").c_str(), &found));
   if (!search) return names;
   do names.push_back(found.cFileName);
   while (FindNextFileW(search.get(), &found));
@@ -143,12 +129,12 @@ bool HostLogHas(const Scenario& s, const std::wstring& line) { return HostLogCou
 
 std::size_t RunningCopiesOf(const std::wstring& image) {
   std::size_t count = 0;
-  win32::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  platform::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
   if (!snapshot || !Process32FirstW(snapshot.get(), &entry)) return 0;
   do {
-    win32::KernelHandle process(
+    platform::KernelHandle process(
         OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
     if (!process || WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT) continue;
     wchar_t path[MAX_PATH * 2] = {};

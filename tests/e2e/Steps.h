@@ -15,9 +15,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/UniqueHandle.h"
 #include "tests/e2e/Expected.h"
-#include "tests/e2e/Scenario.h"
-#include "win32/UniqueHandle.h"
+#include "tests/e2e/driver/Scenario.h"
+#include "tests/support/FileVersion.h"
 
 namespace tarnwell::e2e {
 
@@ -56,7 +57,7 @@ std::optional<DWORD> PressOk(Program& program, HWND window);
 std::wstring FixtureFile(const std::wstring& relativePath);
 
 // The version in a library's fixed version record, "a.b.c.d"; nothing when there is none.
-std::optional<std::wstring> VersionOf(const std::wstring& path);
+using tarnwell::testing::FileVersionOf;
 
 // Backups the program makes beside the installed copy while it replaces it.
 std::vector<std::wstring> BackupsLeft(const Scenario& s);
@@ -72,7 +73,7 @@ class HeldOpen {
   bool Active() const { return static_cast<bool>(file_); }
 
  private:
-  win32::FileHandle file_;
+  platform::FileHandle file_;
 };
 
 // ---- regsvr32 ----

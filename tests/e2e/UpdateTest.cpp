@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "tests/e2e/Expected.h"
-#include "tests/e2e/Scenario.h"
+#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
 
 namespace tarnwell::e2e {
@@ -39,7 +39,7 @@ TEST(OfferedUpdate, ClosesTheHostReplacesTheLibraryAndRestartsTheHostOnce) {
   EXPECT_FALSE(IsWindow(host));
   EXPECT_FALSE(FileExists(s.ShippedPath()));
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.5"));
-  EXPECT_EQ(VersionOf(s.InstalledPath()), L"1.2.3.5");
+  EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"1.2.3.5");
   ExpectTrashHolds(s, L"1.2.3.4");
 
   EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
@@ -71,7 +71,7 @@ TEST(OfferedUpdate, HostThatReleasesTheLibraryOnlyAsItExitsIsWaitedFor) {
   const auto log = s.HostLog();
   EXPECT_NE(std::find(log.begin(), log.end(), L"exit"), log.end());
   ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
-  EXPECT_EQ(VersionOf(s.InstalledPath()), L"1.2.3.5");
+  EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"1.2.3.5");
   EXPECT_FALSE(FileExists(s.ShippedPath()));
 
   EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
@@ -94,7 +94,7 @@ TEST(OfferedUpdate, HostClosedByTheUserBeforeOkIsNotStartedAgain) {
   ASSERT_TRUE(WaitForText(window, Updated(L"1.2.3.4", L"1.2.3.5")));
   ExpectWindow(window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
   ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
-  EXPECT_EQ(VersionOf(s.InstalledPath()), L"1.2.3.5");
+  EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"1.2.3.5");
   EXPECT_EQ(PressOk(program, window), kCurrent);
   EXPECT_EQ(RunningCopiesOf(s.HostPath()), 0u) << "a host the program did not close was started";
   EXPECT_EQ(HostStarts(s).size(), 1u);
@@ -112,7 +112,7 @@ TEST(UpdateWithoutHost, RunsAtOnceAndDoesNotStartTheHost) {
   const auto atResult = Registrations(s);
   ExpectWindow(window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
   ExpectRegistrations(atResult, s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
-  EXPECT_EQ(VersionOf(s.InstalledPath()), L"1.2.3.5");
+  EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"1.2.3.5");
   EXPECT_FALSE(FileExists(s.ShippedPath()));
 
   EXPECT_EQ(PressOk(program, window), kCurrent);
@@ -142,9 +142,9 @@ void StopTheWait(const std::function<bool(HWND)>& stop) {
   ASSERT_TRUE(stop(window));
   EXPECT_EQ(program.WaitForExit(), kCancelled);
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
-  EXPECT_EQ(VersionOf(s.InstalledPath()), L"1.2.3.4");
+  EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"1.2.3.4");
   EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
-  EXPECT_EQ(VersionOf(s.ShippedPath()), L"1.2.3.5");
+  EXPECT_EQ(FileVersionOf(s.ShippedPath()), L"1.2.3.5");
   EXPECT_TRUE(s.RegistrationLog().empty());
   EXPECT_TRUE(s.TrashedFiles().empty());
   EXPECT_TRUE(BackupsLeft(s).empty());
@@ -226,7 +226,7 @@ TEST(UpdateLibraryInUse, NewCopyThatCannotBeMovedInBringsTheOldOneBack) {
   ASSERT_TRUE(WaitForText(window, Restored(L"1.2.3.4", L"1.2.3.5")));
   ExpectWindow(window, Restored(L"1.2.3.4", L"1.2.3.5"), kRed, Buttons::Ok);
   ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.4"}});
-  EXPECT_EQ(VersionOf(s.InstalledPath()), L"1.2.3.4");
+  EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"1.2.3.4");
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
   EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
   EXPECT_TRUE(BackupsLeft(s).empty());

@@ -19,10 +19,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Dpi.h"
+#include "platform/Gdi.h"
 #include "tests/e2e/Expected.h"
-#include "tests/e2e/GdiHandles.h"
-#include "tests/e2e/Scenario.h"
+#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
+#include "tests/support/Capture.h"
 
 namespace tarnwell::e2e {
 namespace {
@@ -41,11 +43,10 @@ constexpr double kTolerance = 1.0;
 // A bold line of label text shows at least this many pixels of exactly its colour.
 constexpr std::size_t kMinColourPixelsPerLine = 5;
 
-int ScreenDpi() {
-  ScreenDc screen(GetDC(nullptr));
-  const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
-  return dpi > 0 ? dpi : 96;
-}
+using platform::ScreenDpi;
+using tarnwell::testing::Capture;
+using tarnwell::testing::Pixels;
+using tarnwell::testing::Render;
 
 double Px(double twips) { return twips * ScreenDpi() / 1440.0; }
 
@@ -63,14 +64,14 @@ std::vector<std::wstring> SplitLines(std::wstring_view text) {
 // prefix substitutes the same face, so its metrics are those the label must have used.
 class LabelFont {
  public:
-  LabelFont() : screen_(GetDC(nullptr)) {
+  LabelFont() : screen_(nullptr) {
     LOGFONTW design{};
     design.lfHeight = -static_cast<LONG>(std::lround(8.25 * ScreenDpi() / 72.0));
     design.lfWeight = FW_BOLD;
     design.lfCharSet = ANSI_CHARSET;
     wcscpy(design.lfFaceName, L"MS Sans Serif");
     font_.reset(CreateFontIndirectW(&design));
-    if (screen_ && font_) previous_ = SelectObject(screen_.get(), font_.get());
+    if (screen_.get() && font_) previous_ = SelectObject(screen_.get(), font_.get());
   }
   ~LabelFont() {
     if (previous_) SelectObject(screen_.get(), previous_);
@@ -78,7 +79,7 @@ class LabelFont {
   LabelFont(const LabelFont&) = delete;
   LabelFont& operator=(const LabelFont&) = delete;
 
-  bool Ready() const { return screen_ && font_ && previous_; }
+  bool Ready() const { return screen_.get() && font_ && previous_; }
   int LineHeight() const {
     TEXTMETRICW metrics{};
     return GetTextMetricsW(screen_.get(), &metrics) ? metrics.tmHeight : 0;
@@ -93,8 +94,8 @@ class LabelFont {
   }
 
  private:
-  ScreenDc screen_;
-  win32::FontHandle font_;
+  platform::WindowDc screen_;
+  platform::FontHandle font_;
   HGDIOBJ previous_ = nullptr;
 };
 
@@ -118,70 +119,21 @@ std::string Describe(const Rect& r) {
 
 // ---- the window's pixels ----
 
-// A 32-bit top-down bitmap, 0x00RRGGBB per pixel.
-struct Pixels {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> data;
-  std::uint32_t At(int x, int y) const { return data[static_cast<std::size_t>(y) * width + x] & 0xFFFFFF; }
-};
-
-// Runs `draw` on a memory DC holding a fresh width x height DIB and returns what it drew.
-template <typename Draw>
-Pixels Render(int width, int height, Draw draw) {
-  Pixels out;
-  ScreenDc screen(GetDC(nullptr));
-  if (!screen || width <= 0 || height <= 0) return out;
-  MemoryDc memory(CreateCompatibleDC(screen.get()));
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  BitmapHandle dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!memory || !dib || !bits) return out;
-  const HGDIOBJ previous = SelectObject(memory.get(), dib.get());
-  const bool drawn = draw(memory.get());
-  GdiFlush();
-  SelectObject(memory.get(), previous);
-  if (!drawn) return out;
-  const auto* p = static_cast<const std::uint32_t*>(bits);
-  out.width = width;
-  out.height = height;
-  out.data.assign(p, p + static_cast<std::size_t>(width) * height);
-  return out;
-}
-
-// The whole window, frame included, as drawn on the screen.
-Pixels Capture(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return Render(r.right - r.left, r.bottom - r.top, [&](HDC target) {
-    HDC source = GetWindowDC(window);
-    if (!source) return false;
-    const bool copied = BitBlt(target, 0, 0, r.right - r.left, r.bottom - r.top, source, 0, 0, SRCCOPY) != FALSE;
-    ReleaseDC(window, source);
-    return copied;
-  });
-}
-
 // Whether the title bar shows the program's own small icon (resource 1 of its file). The
 // window system scales the icon its own way, so pixels are not compared one by one: each
 // colour the icon shows in quantity (black outlines aside) must appear in the left part of the
 // title bar at least half as often. Opaque pixels are those that look the same drawn on black
 // and on white.
 bool CaptionShowsIcon(HWND window, const std::wstring& programPath) {
-  win32::ModuleHandle module(
+  platform::ModuleHandle module(
       LoadLibraryExW(programPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-  IconHandle icon(
+  platform::IconHandle icon(
       module ? static_cast<HICON>(LoadImageW(module.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, 0)) : nullptr);
   if (!icon) return false;
   const auto drawOn = [&](COLORREF background) {
     return Render(cx, cy, [&](HDC dc) {
-      win32::BrushHandle brush(CreateSolidBrush(background));
+      platform::BrushHandle brush(CreateSolidBrush(background));
       RECT all{0, 0, cx, cy};
       FillRect(dc, &all, brush.get());
       return DrawIconEx(dc, 0, 0, icon.get(), cx, cy, 0, nullptr, DI_NORMAL) != FALSE;
@@ -219,11 +171,11 @@ int TitleSpare(HWND window) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return INT_MIN;
-  win32::FontHandle font(CreateFontIndirectW(&metrics.lfCaptionFont));
+  platform::FontHandle font(CreateFontIndirectW(&metrics.lfCaptionFont));
   SIZE text{};
   {
-    ScreenDc screen(GetDC(nullptr));
-    if (!font || !screen) return INT_MIN;
+    const platform::WindowDc screen(nullptr);
+    if (!font || !screen.get()) return INT_MIN;
     const HGDIOBJ previous = SelectObject(screen.get(), font.get());
     const std::wstring title = ReadWindow(window).title;
     GetTextExtentPoint32W(screen.get(), title.c_str(), static_cast<int>(title.size()), &text);

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "services/VersionInfo.h"
+#include "app/VersionInfo.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto info = tarnwell::ComposeVersionInfo(std::span<const std::uint8_t>(data, size));

@@ -1,4 +1,4 @@
-#include "services/VersionInfo.h"
+#include "app/VersionInfo.h"
 
 #include <gtest/gtest.h>
 

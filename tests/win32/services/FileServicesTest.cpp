@@ -10,7 +10,7 @@
 #include <array>
 
 #include "tests/win32/services/ServiceTestSupport.h"
-#include "win32/WideText.h"
+#include "platform/WideText.h"
 
 namespace tarnwell {
 namespace {
@@ -82,7 +82,7 @@ std::string ShellFolderPath(int id) {
   if (::SHGetFolderPathW(nullptr, id, nullptr, SHGFP_TYPE_CURRENT, buffer.data()) != S_OK) {
     return "";
   }
-  return win32::Narrow(buffer.data());
+  return platform::Narrow(buffer.data());
 }
 
 TEST(SpecialFolder, SystemAndProgramFilesAreExistingFoldersAsTheShellWritesThem) {
@@ -90,7 +90,7 @@ TEST(SpecialFolder, SystemAndProgramFilesAreExistingFoldersAsTheShellWritesThem)
     const std::string path = modSystem32::GetSpecialFolder(0, id);
     ASSERT_FALSE(path.empty()) << "id " << id;
     EXPECT_EQ(path, ShellFolderPath(id)) << "id " << id;
-    const DWORD attributes = ::GetFileAttributesW(win32::Widen(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(platform::Widen(path).c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << path;
     EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u) << path;
     EXPECT_EQ(path.find('\0'), std::string::npos);

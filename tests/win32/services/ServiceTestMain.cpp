@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "tests/win32/services/ServiceTestSupport.h"
-#include "win32/WideText.h"
+#include "platform/WideText.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ class UnexpectedDialogs : public testing::EmptyTestEventListener {
     if (!guard_) return;
     for (const tarnwell::testing::SeenDialog& dialog : guard_->Finish()) {
       ADD_FAILURE() << "a box nobody answered was closed: \""
-                    << tarnwell::win32::Narrow(dialog.title) << "\": \""
-                    << tarnwell::win32::Narrow(dialog.text) << "\"";
+                    << tarnwell::platform::Narrow(dialog.title) << "\": \""
+                    << tarnwell::platform::Narrow(dialog.text) << "\"";
     }
     guard_.reset();
   }

@@ -1,12 +1,10 @@
 #include "tests/win32/services/ServiceTestSupport.h"
 
 #include <algorithm>
-#include <array>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
-#include "win32/WideText.h"
+#include "platform/SystemProc.h"
+#include "tests/support/WindowText.h"
 
 namespace tarnwell::testing {
 namespace {
@@ -15,25 +13,6 @@ constexpr UINT kPing = WM_APP + 1;
 constexpr wchar_t kWindowClass[] = L"TarnwellServiceTestWindow";
 constexpr DWORD kPollMilliseconds = 10;
 constexpr UINT kTextTimeout = 2000;
-
-// Reads a window's text by message with a timeout, so a thread that has stopped pumping
-// cannot hang the helper.
-std::wstring TextOf(HWND window) {
-  std::array<wchar_t, 1024> buffer{};
-  DWORD_PTR copied = 0;
-  if (!::SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(),
-                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
-                             kTextTimeout, &copied)) {
-    return {};
-  }
-  return std::wstring(buffer.data(), copied);
-}
-
-std::wstring ClassOf(HWND window) {
-  std::array<wchar_t, 64> buffer{};
-  const int length = ::GetClassNameW(window, buffer.data(), static_cast<int>(buffer.size()));
-  return std::wstring(buffer.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
-}
 
 struct DialogContent {
   std::wstring text;
@@ -64,76 +43,8 @@ BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
 
 }  // namespace
 
-std::wstring UniqueSuffix() {
-  static LONG counter = 0;
-  return std::to_wstring(::GetCurrentProcessId()) + L"-" +
-         std::to_wstring(::GetTickCount64()) + L"-" +
-         std::to_wstring(::InterlockedIncrement(&counter));
-}
-
-ScratchFolder::ScratchFolder() {
-  std::array<wchar_t, MAX_PATH + 1> temp{};
-  const DWORD length = ::GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
-  root_ = std::wstring(temp.data(), length) + L"tarnwell-services-" + UniqueSuffix();
-  std::filesystem::create_directories(root_);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
-}
-
-std::wstring ScratchFolder::Path(std::wstring_view name) const {
-  return name.empty() ? root_ : root_ + L"\\" + std::wstring(name);
-}
-
-std::string ScratchFolder::Utf8(std::wstring_view name) const {
-  return win32::Narrow(Path(name));
-}
-
-void WriteTextFile(const std::wstring& path, std::string_view content) {
-  const win32::FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return;
-  DWORD written = 0;
-  ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-}
-
-std::optional<std::string> ReadTextFile(const std::wstring& path) {
-  const win32::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  std::string content;
-  std::array<char, 4096> chunk{};
-  DWORD read = 0;
-  while (::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr) &&
-         read > 0) {
-    content.append(chunk.data(), read);
-  }
-  return content;
-}
-
-bool PathPresent(const std::wstring& path) {
-  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool MakeFolder(const std::wstring& path) {
-  std::error_code error;
-  std::filesystem::create_directories(path, error);
-  return std::filesystem::is_directory(path, error);
-}
-
-std::wstring ExecutableFolder() {
-  std::array<wchar_t, 32768> buffer{};
-  const DWORD length =
-      ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-  std::wstring path(buffer.data(), length);
-  return path.substr(0, path.find_last_of(L'\\'));
-}
-
 bool RunningUnderWine() {
-  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+  return platform::LoadedProc<const char*(CDECL*)()>(L"ntdll.dll", "wine_get_version") != nullptr;
 }
 
 namespace {

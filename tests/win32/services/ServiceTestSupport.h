@@ -1,6 +1,6 @@
 #pragma once
-// What the service tests share: a scratch folder, files, a helper thread that answers the
-// dialogs of the test thread, and top-level windows that count the messages they get.
+// What the service tests share beyond tests/support: an answerer for the dialogs of the test
+// thread, and top-level windows that count the messages they get.
 
 #include <windows.h>
 
@@ -11,36 +11,12 @@
 #include <string_view>
 #include <vector>
 
-#include "win32/UniqueHandle.h"
+#include "platform/UniqueHandle.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tarnwell::testing {
 
-// A name part no other test (or earlier run) uses.
-std::wstring UniqueSuffix();
-
-// A fresh folder under %TEMP%, removed with everything in it at the end of the test.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::wstring Path(std::wstring_view name = {}) const;
-  // The same path as the services take it.
-  std::string Utf8(std::wstring_view name = {}) const;
-
- private:
-  std::wstring root_;
-};
-
-void WriteTextFile(const std::wstring& path, std::string_view content);
-// Nothing when the file cannot be opened.
-std::optional<std::string> ReadTextFile(const std::wstring& path);
-// Asked without any search, so it does not share code paths with FileExists.
-bool PathPresent(const std::wstring& path);
-bool MakeFolder(const std::wstring& path);
-std::wstring ExecutableFolder();
 bool RunningUnderWine();
 
 struct SeenDialog {
@@ -97,7 +73,7 @@ class TestWindow {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   std::unique_ptr<Counters> counters_;
-  win32::WindowHandle window_;
+  platform::WindowHandle window_;
 };
 
 // Handles every message pending for the calling thread.

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/win32/services/ServiceTestSupport.h"
-#include "win32/WideText.h"
+#include "platform/WideText.h"
 
 namespace tarnwell {
 namespace {
@@ -29,7 +29,7 @@ const VersionInfo kHigh{"1.0",           "65535.65535.65535.65535", "65535.65535
 // Reads `path` while a helper answers any box; hands back the record and what was shown.
 std::pair<VersionInfo, std::vector<SeenDialog>> ReadAnswering(const std::wstring& path) {
   DialogAnswerer answerer;
-  VersionInfo info = GetVersionInfo(win32::Narrow(path));
+  VersionInfo info = GetVersionInfo(platform::Narrow(path));
   return {std::move(info), answerer.Finish()};
 }
 
@@ -80,7 +80,7 @@ TEST(GetVersionInfo, FileWithoutVersionResourceIsReportedAndGivesEmptyRecord) {
   testing::ScratchFolder scratch;
   testing::WriteTextFile(scratch.Path(L"Quandrel.dll"), "not a library");
   for (const std::wstring& path : {scratch.Path(L"Quandrel.dll"), Fixture(kNoResourceFixture)}) {
-    SCOPED_TRACE(win32::Narrow(path));
+    SCOPED_TRACE(platform::Narrow(path));
     const auto [info, seen] = ReadAnswering(path);
     EXPECT_EQ(info, VersionInfo{});
     ExpectOneBox(seen, L"No version information available");
@@ -95,7 +95,7 @@ TEST(GetVersionInfo, MissingFileIsReportedAsWithoutVersionInformation) {
 
 TEST(GetVersionInfo, RootBlockShorterThanTheFixedRecordIsReported) {
   for (const wchar_t* fixture : {kEmptyBlockFixture, kShortBlockFixture}) {
-    SCOPED_TRACE(win32::Narrow(fixture));
+    SCOPED_TRACE(platform::Narrow(fixture));
     const auto [info, seen] = ReadAnswering(Fixture(fixture));
     EXPECT_EQ(info, VersionInfo{});
     ExpectOneBox(seen, L"Error getting fixed file version information");

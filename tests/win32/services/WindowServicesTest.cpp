@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/win32/services/ServiceTestSupport.h"
-#include "win32/WideText.h"
+#include "platform/WideText.h"
 
 #include <utility>
 
@@ -26,7 +26,7 @@ TEST(IsTaskRunning, FindsAWindowByItsWholeTitle) {
   const TestWindow window(title);
   ASSERT_NE(window.get(), nullptr);
   DialogAnswerer answerer;
-  EXPECT_TRUE(modGlobal::IsTaskRunning(win32::Narrow(title)));
+  EXPECT_TRUE(modGlobal::IsTaskRunning(platform::Narrow(title)));
   EXPECT_TRUE(answerer.Finish().empty());
 }
 
@@ -35,17 +35,17 @@ TEST(IsTaskRunning, PrefixesAndLongerTitlesDoNotMatch) {
   const TestWindow window(title + L" - project");
   ASSERT_NE(window.get(), nullptr);
   DialogAnswerer answerer;
-  EXPECT_FALSE(modGlobal::IsTaskRunning(win32::Narrow(title)));
-  EXPECT_FALSE(modGlobal::IsTaskRunning(win32::Narrow(title + L" - project - more")));
+  EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(title)));
+  EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(title + L" - project - more")));
   EXPECT_TRUE(answerer.Finish().empty());
 }
 
 TEST(IsTaskRunning, NothingFoundIsNoErrorAndShowsNoBox) {
   DialogAnswerer answerer;
-  EXPECT_FALSE(modGlobal::IsTaskRunning(win32::Narrow(UniqueTitle(L"No such window"))));
+  EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(UniqueTitle(L"No such window"))));
   // Wine leaves the last error untouched when nothing is found: a stale one must not count.
   ::SetLastError(ERROR_ACCESS_DENIED);
-  EXPECT_FALSE(modGlobal::IsTaskRunning(win32::Narrow(UniqueTitle(L"No such window"))));
+  EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(UniqueTitle(L"No such window"))));
   EXPECT_TRUE(answerer.Finish().empty()) << "a window that is merely absent was reported";
 }
 
@@ -53,9 +53,9 @@ TEST(IsTaskRunning, AGoneWindowIsNoLongerFound) {
   const std::wstring title = UniqueTitle(L"Corvex IDE");
   {
     const TestWindow window(title);
-    ASSERT_TRUE(modGlobal::IsTaskRunning(win32::Narrow(title)));
+    ASSERT_TRUE(modGlobal::IsTaskRunning(platform::Narrow(title)));
   }
-  EXPECT_FALSE(modGlobal::IsTaskRunning(win32::Narrow(title)));
+  EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(title)));
 }
 
 // ---- EndTask ---------------------------------------------------------------------------------
@@ -63,7 +63,7 @@ TEST(IsTaskRunning, AGoneWindowIsNoLongerFound) {
 TEST(EndTask, MissingWindowGivesZeroAndNoBox) {
   DialogAnswerer answerer;
   ::SetLastError(ERROR_ACCESS_DENIED);
-  EXPECT_EQ(modGlobal::EndTask(win32::Narrow(UniqueTitle(L"No such window"))), 0);
+  EXPECT_EQ(modGlobal::EndTask(platform::Narrow(UniqueTitle(L"No such window"))), 0);
   EXPECT_TRUE(answerer.Finish().empty());
 }
 
@@ -74,7 +74,7 @@ TEST(EndTask, EnabledWindowGetsOneCloseRequestAndTheProgramYieldsOnce) {
   // Pending before the call: only a yield inside EndTask can deliver it.
   window.PostPing();
 
-  EXPECT_EQ(modGlobal::EndTask(win32::Narrow(title)), -1);
+  EXPECT_EQ(modGlobal::EndTask(platform::Narrow(title)), -1);
   EXPECT_EQ(window.closeRequests(), 1);
   EXPECT_EQ(window.pings(), 1);
 
@@ -90,7 +90,7 @@ TEST(EndTask, DisabledWindowGetsNothingAndThereIsNoYield) {
   ::EnableWindow(window.get(), FALSE);
   window.PostPing();
 
-  EXPECT_EQ(modGlobal::EndTask(win32::Narrow(title)), -1);
+  EXPECT_EQ(modGlobal::EndTask(platform::Narrow(title)), -1);
   EXPECT_EQ(window.pings(), 0) << "EndTask yielded for a disabled window";
 
   testing::PumpPending();
@@ -109,7 +109,7 @@ TEST(EndTask, OnlyTheFirstOfTwoSameTitledWindowsIsAsked) {
   const TestWindow& chosen = found == first.get() ? first : second;
   const TestWindow& other = found == first.get() ? second : first;
 
-  EXPECT_EQ(modGlobal::EndTask(win32::Narrow(title)), -1);
+  EXPECT_EQ(modGlobal::EndTask(platform::Narrow(title)), -1);
   testing::PumpPending();
   EXPECT_EQ(chosen.closeRequests(), 1);
   EXPECT_EQ(other.closeRequests(), 0);
@@ -155,10 +155,10 @@ class PeerWindow {
   }
 
   std::wstring title_;
-  win32::KernelHandle ready_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  win32::KernelHandle closed_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  win32::KernelHandle quit_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  win32::KernelHandle thread_;
+  platform::KernelHandle ready_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  platform::KernelHandle closed_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  platform::KernelHandle quit_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  platform::KernelHandle thread_;
   int closes_ = 0;
 };
 
@@ -167,7 +167,7 @@ TEST(EndTask, WindowOfAnotherThreadGetsOneCloseRequest) {
   PeerWindow peer(title);
   ASSERT_TRUE(peer.WaitReady());
 
-  EXPECT_EQ(modGlobal::EndTask(win32::Narrow(title)), -1);
+  EXPECT_EQ(modGlobal::EndTask(platform::Narrow(title)), -1);
   EXPECT_TRUE(peer.WaitClosed());
   EXPECT_EQ(peer.Stop(), 1);
 }
@@ -203,19 +203,6 @@ TEST(SetTopMost, EntersAndLeavesTheTopmostBandKeepingPlaceAndSize) {
   EXPECT_FALSE(IsTopMost(window.get()));
   EXPECT_TRUE(::IsWindowVisible(window.get())) << "leaving the band also shows the window";
   EXPECT_TRUE(SameRect(before, after));
-}
-
-TEST(SetTopMost, AcceptsAWindowObjectByItsHandle) {
-  struct Form {
-    HWND handle;
-    NativeWindow hWnd() const { return reinterpret_cast<NativeWindow>(handle); }
-  };
-  const TestWindow window(UniqueTitle(L"Tarnwell topmost"));
-  ASSERT_NE(window.get(), nullptr);
-  modGlobal::SetTopMost(Form{window.get()}, true);
-  EXPECT_TRUE(IsTopMost(window.get()));
-  modGlobal::SetTopMost(Form{window.get()}, false);
-  EXPECT_FALSE(IsTopMost(window.get()));
 }
 
 // ---- Message boxes ---------------------------------------------------------------------------

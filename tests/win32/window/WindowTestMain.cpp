@@ -1,6 +1,6 @@
 // The programs are built with -municode, so the tests start at wmain.
 //
-// Started as `platform_tests --helper <event> <caption>`, the program instead plays a small
+// Started as `window_tests --helper <event> <caption>`, the program instead plays a small
 // task for the process tests: it shows nothing, owns a top-level window titled <caption>, and
 // ends with exit code 3 once <event> is set (or after 60 s, so that it never lingers).
 
@@ -10,7 +10,7 @@
 
 #include <string_view>
 
-#include "win32/UniqueHandle.h"
+#include "platform/UniqueHandle.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ constexpr int kHelperExitCode = 3;
 constexpr DWORD kHelperLifetimeMs = 60'000;
 
 int RunHelper(const wchar_t* eventName, const wchar_t* caption) {
-  using tarnwell::win32::KernelHandle;
-  using tarnwell::win32::WindowHandle;
+  using tarnwell::platform::KernelHandle;
+  using tarnwell::platform::WindowHandle;
   const KernelHandle done(::OpenEventW(SYNCHRONIZE, FALSE, eventName));
   if (!done) return 1;
   const WindowHandle window(::CreateWindowExW(0, L"Static", caption, WS_OVERLAPPED, 0, 0, 10, 10,

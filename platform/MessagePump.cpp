@@ -1,6 +1,6 @@
-#include "win32/MessagePump.h"
+#include "platform/MessagePump.h"
 
-namespace tarnwell::win32 {
+namespace tarnwell::platform {
 namespace {
 
 HWND keyboardWindow = nullptr;
@@ -47,4 +47,4 @@ void RunUntilDestroyed(HWND window) {
   }
 }
 
-}  // namespace tarnwell::win32
+}  // namespace tarnwell::platform

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-namespace tarnwell::win32 {
+namespace tarnwell::platform {
 
 // The window whose keyboard interface (Tab between buttons, Alt+O, Alt+C) the pump serves.
 void SetKeyboardWindow(HWND window);
@@ -18,4 +18,4 @@ void WaitThenDoEvents(DWORD milliseconds, HANDLE wakeOn = nullptr);
 // Runs the program's message loop until `window` no longer exists.
 void RunUntilDestroyed(HWND window);
 
-}  // namespace tarnwell::win32
+}  // namespace tarnwell::platform

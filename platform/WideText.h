@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace tarnwell::win32 {
+namespace tarnwell::platform {
 
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
 
-}  // namespace tarnwell::win32
+}  // namespace tarnwell::platform

@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "win32/UniqueHandle.h"
-#include "win32/WideText.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
+#include "tests/support/Files.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace tarnwell::win32 {
 namespace {
@@ -38,52 +40,20 @@ std::optional<std::uint32_t> AwaitExit(Process& process) {
   }
 }
 
-// A scratch folder of its own under the temporary folder, removed with its files afterwards.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::wstring temp(MAX_PATH + 1, L'\0');
-    temp.resize(::GetTempPathW(static_cast<DWORD>(temp.size()), temp.data()));
-    path_ = temp + UniqueName(L"tarnwell-platform");
-    ::CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  ~ScratchFolder() {
-    for (const auto& name : Files()) ::DeleteFileW((path_ + L"\\" + name).c_str());
-    ::RemoveDirectoryW(path_.c_str());
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::string File(const wchar_t* name) const { return Narrow(path_ + L"\\" + name); }
-
-  std::vector<std::wstring> Files() const {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    const FindHandle search(::FindFirstFileW((path_ + L"\\*").c_str(), &found));
-    if (!search) return names;
-    do {
-      const std::wstring_view name = found.cFileName;
-      if (name != L"." && name != L"..") names.emplace_back(name);
-    } while (::FindNextFileW(search.get(), &found));
-    return names;
-  }
-
- private:
-  std::wstring path_;
-};
+using platform::KernelHandle;
+using platform::Narrow;
+using platform::Widen;
+using tarnwell::testing::ScratchFolder;
 
 void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(Widen(path).c_str(), std::ios::binary) << content;
+  tarnwell::testing::WriteTextFile(Widen(path), content);
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(Widen(path).c_str(), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return tarnwell::testing::ReadTextFile(Widen(path)).value_or(std::string{});
 }
 
-bool Exists(const std::string& path) {
-  return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const std::string& path) { return tarnwell::testing::PathPresent(Widen(path)); }
 
 TEST(Win32SystemFolders, ProgramFolderHoldsTheRunningExecutable) {
   Win32System system;
@@ -92,7 +62,7 @@ TEST(Win32SystemFolders, ProgramFolderHoldsTheRunningExecutable) {
   EXPECT_EQ(folder, Narrow(module.substr(0, module.find_last_of(L'\\'))));
   ASSERT_FALSE(folder.empty());
   EXPECT_NE(folder.back(), '\\');
-  EXPECT_TRUE(Exists(folder + "\\platform_tests.exe"));
+  EXPECT_TRUE(Exists(folder + "\\window_tests.exe"));
 }
 
 TEST(Win32SystemFolders, SystemDirectoryIsAnExistingFolderWithoutTrailingSeparator) {
@@ -109,7 +79,7 @@ TEST(Win32SystemFolders, SystemDirectoryIsAnExistingFolderWithoutTrailingSeparat
 TEST(Win32SystemLaunch, AMissingProgramIsNotStarted) {
   Win32System system;
   const ScratchFolder scratch;
-  const std::string missing = scratch.File(L"missing.exe");
+  const std::string missing = scratch.Utf8(L"missing.exe");
   EXPECT_EQ(system.Launch(missing, "\"" + missing + "\"", kShowMinimized), nullptr);
   EXPECT_EQ(system.Launch("", "cmd.exe /c exit 0", kShowMinimized), nullptr);
 }
@@ -192,7 +162,7 @@ TEST(Win32SystemTasks, AMissingCaptionHasNoProcess) {
 TEST(Win32SystemBackup, ACopyBesideTheFilePutsTheOldContentBack) {
   Win32System system;
   const ScratchFolder scratch;
-  const std::string library = scratch.File(L"Quandrel.dll");
+  const std::string library = scratch.Utf8(L"Quandrel.dll");
   WriteFile(library, "old library");
 
   const std::string backup = system.BackupFile(library);
@@ -215,7 +185,7 @@ TEST(Win32SystemBackup, ACopyBesideTheFilePutsTheOldContentBack) {
 TEST(Win32SystemBackup, RestoringPutsTheCopyWhereNoFileIsLeft) {
   Win32System system;
   const ScratchFolder scratch;
-  const std::string library = scratch.File(L"Quandrel.dll");
+  const std::string library = scratch.Utf8(L"Quandrel.dll");
   WriteFile(library, "installed");
   const std::string backup = system.BackupFile(library);
   ASSERT_FALSE(backup.empty());
@@ -228,10 +198,10 @@ TEST(Win32SystemBackup, RestoringPutsTheCopyWhereNoFileIsLeft) {
 TEST(Win32SystemBackup, AMissingFileLeavesNoCopyBehind) {
   Win32System system;
   const ScratchFolder scratch;
-  EXPECT_EQ(system.BackupFile(scratch.File(L"Quandrel.dll")), "");
+  EXPECT_EQ(system.BackupFile(scratch.Utf8(L"Quandrel.dll")), "");
   EXPECT_TRUE(scratch.Files().empty());
-  EXPECT_FALSE(system.RestoreFile(scratch.File(L"qdl1.tmp"), scratch.File(L"Quandrel.dll")));
-  EXPECT_FALSE(Exists(scratch.File(L"Quandrel.dll")));
+  EXPECT_FALSE(system.RestoreFile(scratch.Utf8(L"qdl1.tmp"), scratch.Utf8(L"Quandrel.dll")));
+  EXPECT_FALSE(Exists(scratch.Utf8(L"Quandrel.dll")));
 }
 
 TEST(Win32SystemInstance, TheFirstInstanceSeesNoneAndKeepsItsAnswer) {

@@ -1,4 +1,4 @@
-#include "services/RuntimeError.h"
+#include "app/RuntimeError.h"
 
 namespace tarnwell {
 

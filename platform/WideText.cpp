@@ -1,8 +1,8 @@
-#include "win32/WideText.h"
+#include "platform/WideText.h"
 
 #include <windows.h>
 
-namespace tarnwell::win32 {
+namespace tarnwell::platform {
 
 std::wstring Widen(std::string_view utf8) {
   if (utf8.empty()) return {};
@@ -23,4 +23,4 @@ std::string Narrow(std::wstring_view utf16) {
   return narrow;
 }
 
-}  // namespace tarnwell::win32
+}  // namespace tarnwell::platform

@@ -7,7 +7,7 @@
 
 #include <utility>
 
-namespace tarnwell::win32 {
+namespace tarnwell::platform {
 
 template <typename Traits>
 class UniqueHandle {
@@ -82,6 +82,21 @@ struct ModuleTraits {  // libraries loaded at run time
   static Value invalid() { return nullptr; }
   static void close(Value m) { ::FreeLibrary(m); }
 };
+struct MemoryDcTraits {  // CreateCompatibleDC
+  using Value = HDC;
+  static Value invalid() { return nullptr; }
+  static void close(Value dc) { ::DeleteDC(dc); }
+};
+struct BitmapTraits {
+  using Value = HBITMAP;
+  static Value invalid() { return nullptr; }
+  static void close(Value bitmap) { ::DeleteObject(bitmap); }
+};
+struct IconTraits {  // icons the caller owns, not shared ones
+  using Value = HICON;
+  static Value invalid() { return nullptr; }
+  static void close(Value icon) { ::DestroyIcon(icon); }
+};
 
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
@@ -91,5 +106,8 @@ using FontHandle = UniqueHandle<FontTraits>;
 using BrushHandle = UniqueHandle<BrushTraits>;
 using WindowHandle = UniqueHandle<WindowTraits>;
 using ModuleHandle = UniqueHandle<ModuleTraits>;
+using MemoryDc = UniqueHandle<MemoryDcTraits>;
+using BitmapHandle = UniqueHandle<BitmapTraits>;
+using IconHandle = UniqueHandle<IconTraits>;
 
-}  // namespace tarnwell::win32
+}  // namespace tarnwell::platform

@@ -11,10 +11,19 @@
 #include <string>
 #include <vector>
 
-#include "win32/MessagePump.h"
+#include "platform/MessagePump.h"
+#include "platform/WindowContract.h"
+#include "tests/support/WindowText.h"
 
 namespace tarnwell::win32 {
 namespace {
+
+using platform::DoEvents;
+using platform::kCancelId;
+using platform::kLabelId;
+using platform::kOkId;
+using tarnwell::testing::ClassOf;
+using tarnwell::testing::TextOf;
 
 class RecordingEvents final : public FormEvents {
  public:
@@ -35,18 +44,6 @@ class RecordingEvents final : public FormEvents {
   std::function<void()> onOk;
 };
 
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(::GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-  return text;
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  ::GetClassNameW(window, name, 64);
-  return name;
-}
-
 LOGFONTW FontOf(HWND control) {
   LOGFONTW font{};
   const auto handle = reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0));
@@ -54,7 +51,7 @@ LOGFONTW FontOf(HWND control) {
   return font;
 }
 
-class Win32FormTest : public testing::Test {
+class Win32FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(form.Exists());

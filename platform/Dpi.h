@@ -1,0 +1,18 @@
+#pragma once
+// The scale a window is drawn at. The per-window functions are newer than Windows 7 and are
+// looked up at run time; where they are missing, the screen's scale serves.
+
+#include <windows.h>
+
+namespace tarnwell::platform {
+
+inline constexpr UINT kDefaultDpi = 96;
+
+// The screen's logical DPI (the system DPI).
+UINT ScreenDpi();
+// The DPI of the monitor `window` is on, where the system can tell; else the screen's.
+UINT WindowDpi(HWND window);
+// The outer rectangle of a window with `style` whose client area is `client`, at `dpi`.
+RECT OuterForClient(const RECT& client, DWORD style, DWORD exStyle, UINT dpi);
+
+}  // namespace tarnwell::platform

@@ -1,0 +1,16 @@
+#pragma once
+// Failures the program survives without telling the user (a fallback takes over, or the caller
+// judges the outcome later) leave a trace for the developer: one line per failed call through
+// OutputDebugStringW, which a debugger shows, or Wine with WINEDEBUG=+debugstr.
+
+#include <windows.h>
+
+namespace tarnwell::platform {
+
+// "TarnwellUpdate: <call> failed, error <error>". Pass GetLastError() read right after the call.
+void TraceFailure(const wchar_t* call, DWORD error);
+
+// For calls that answer an HRESULT rather than setting the last error.
+void TraceHresult(const wchar_t* call, HRESULT result);
+
+}  // namespace tarnwell::platform

@@ -1,0 +1,124 @@
+#include "tests/e2e/driver/WineHost.h"
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/SystemProc.h"
+#include "platform/UniqueHandle.h"
+#include "platform/WideText.h"
+#include "tests/e2e/driver/Waits.h"
+
+namespace tarnwell::e2e {
+namespace {
+
+using platform::Narrow;
+using platform::Widen;
+
+// Wine's kernel32 translates paths between the two worlds; on anything else the fallbacks apply.
+using ToUnixFn = char*(CDECL*)(LPCWSTR);
+using ToDosFn = WCHAR*(CDECL*)(LPCSTR);
+
+// Whether a new file can be made in `folder` now. Each probe has a name of its own: a probe
+// made just before the folder froze cannot be removed, and must not make the next one pass.
+bool CanCreateIn(const std::wstring& folder) {
+  static unsigned serial = 0;
+  const std::wstring probe = folder + L"\\.tarnwell-probe-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                             std::to_wstring(++serial);
+  platform::FileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return static_cast<bool>(file);
+}
+
+void RemoveProbes(const std::wstring& folder) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder), error))
+    if (entry.path().filename().wstring().starts_with(L".tarnwell-probe-")) std::filesystem::remove(entry.path(), error);
+}
+
+bool SetImmutable(const std::wstring& folder, bool immutable) {
+  if (!RunUnix("/usr/bin/chattr", std::wstring(immutable ? L"+i" : L"-i") + L" \"" +
+                                      Widen(UnixPathOf(folder)) + L"\""))
+    return false;
+  const ULONGLONG deadline = GetTickCount64() + kSettleTimeoutMs;
+  while (CanCreateIn(folder) == immutable)
+    if (PollExpired(deadline)) return false;
+  if (!immutable) RemoveProbes(folder);
+  return true;
+}
+
+}  // namespace
+
+bool SamePath(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+std::wstring WindowsPathOf(const std::string& unixPath) {
+  if (auto toDos = platform::LoadedProc<ToDosFn>(L"kernel32.dll", "wine_get_dos_file_name")) {
+    if (WCHAR* dos = toDos(unixPath.c_str())) {
+      std::wstring path = dos;
+      HeapFree(GetProcessHeap(), 0, dos);
+      return path;
+    }
+  }
+  std::wstring path = L"Z:" + Widen(unixPath);
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+std::string UnixPathOf(const std::wstring& windowsPath) {
+  if (auto toUnix = platform::LoadedProc<ToUnixFn>(L"kernel32.dll", "wine_get_unix_file_name")) {
+    if (char* unixPath = toUnix(windowsPath.c_str())) {
+      std::string path = unixPath;
+      HeapFree(GetProcessHeap(), 0, unixPath);
+      return path;
+    }
+  }
+  std::string path = Narrow(windowsPath);
+  if (path.size() >= 2 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':') path.erase(0, 2);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+std::wstring EnvironmentVariable(const wchar_t* name) {
+  std::wstring value(32768, L'\0');
+  const DWORD n = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+  value.resize(n < value.size() ? n : 0);
+  return value;
+}
+
+std::wstring SpecialFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+  std::wstring folder = path;
+  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
+// Runs a Linux program from inside Wine. Wine starts it but hands back no waitable
+// process, so callers judge the effect, not the exit.
+bool RunUnix(const std::string& program, const std::wstring& arguments) {
+  const std::wstring path = WindowsPathOf(program);
+  std::wstring commandLine = L"\"" + Widen(program) + L"\" " + arguments;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info))
+    return false;
+  platform::KernelHandle process(info.hProcess), thread(info.hThread);
+  return true;
+}
+
+Freeze::Freeze(const std::wstring& folder) : folder_(folder) { active_ = SetImmutable(folder_, true); }
+
+// Undone even when freezing seemed to fail: chattr may have acted after the check gave up.
+Freeze::~Freeze() {
+  if (!SetImmutable(folder_, false)) ADD_FAILURE() << "cannot make " << Narrow(folder_) << " writable again";
+}
+
+}  // namespace tarnwell::e2e
