@@ -8,7 +8,7 @@ namespace tarnwell {
 
 struct RuntimeError {
   std::int32_t number = 0;
-  std::string source;       // the component that raised it
+  std::string source;  // the component that raised it
   std::string description;
 };
 

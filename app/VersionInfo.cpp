@@ -97,10 +97,10 @@ std::optional<VersionInfo> ComposeVersionInfo(std::span<const std::uint8_t> fixe
 
   VersionInfo info;
   info.StrucVersion = HighLow(WordAt(block, kStrucVersion));
-  info.FileVersion = HighLow(WordAt(block, kFileVersionMS)) + "." +
-                     HighLow(WordAt(block, kFileVersionLS));
-  info.ProductVersion = HighLow(WordAt(block, kProductVersionMS)) + "." +
-                        HighLow(WordAt(block, kProductVersionLS));
+  info.FileVersion =
+      HighLow(WordAt(block, kFileVersionMS)) + "." + HighLow(WordAt(block, kFileVersionLS));
+  info.ProductVersion =
+      HighLow(WordAt(block, kProductVersionMS)) + "." + HighLow(WordAt(block, kProductVersionLS));
   info.FileFlags = FlagWords(WordAt(block, kFileFlags));
   info.FileOS = Lookup(kOsNames, WordAt(block, kFileOS), "Unknown");
   info.FileType = Lookup(kTypeNames, fileType, "Unknown");

@@ -116,13 +116,9 @@ void frmDllLoadTest::FreshInstall() {
   const RegistrationResult registration = RunRegSvr32(kRegisterSwitches);
   shared_.LastVersionInfo = sys_.GetVersionInfo(shared_.SystemDllPath);
   shared_.SystemDllVersion = shared_.LastVersionInfo.FileVersion;
-  if (registration.Succeeded()) {
-    result_ = ExitCode::Current;
-    ShowOutcome(kGreen, MessageInstalled(shared_));
-  } else {
-    result_ = ExitCode::Failed;
-    ShowOutcome(kRed, MessageNotRegistered(shared_, registration));
-  }
+  ShowOutcome(Judge(registration), registration.Succeeded()
+                                       ? MessageInstalled(shared_)
+                                       : MessageNotRegistered(shared_, registration));
 }
 
 void frmDllLoadTest::ReplacementMissing() {
@@ -197,13 +193,9 @@ void frmDllLoadTest::UpdateDll() {
   if (sys_.FileExists(installedPath)) {
     if (!backup.empty()) sys_.RemoveFile(backup);
     const RegistrationResult registration = RunRegSvr32(kRegisterSwitches);
-    if (registration.Succeeded()) {
-      result_ = ExitCode::Current;
-      ReportUpdate(kGreen, MessageUpdated(shared_));
-    } else {
-      result_ = ExitCode::Failed;
-      ReportUpdate(kRed, MessageUpdatedNotRegistered(shared_, registration));
-    }
+    ReportUpdate(Judge(registration), registration.Succeeded()
+                                          ? MessageUpdated(shared_)
+                                          : MessageUpdatedNotRegistered(shared_, registration));
   } else {
     // The new copy did not arrive: put the old one back rather than leave none.
     const bool restored = !backup.empty() && sys_.RestoreFile(backup, installedPath) &&
@@ -267,18 +259,24 @@ bool frmDllLoadTest::AwaitProcess(Process& process, std::uint64_t limitMs) {
 
 RegistrationResult frmDllLoadTest::RunRegSvr32(const std::string& switches) {
   const std::string directory = sys_.SystemDirectory();
-  auto tool = sys_.Launch(RegSvr32Program(directory),
-                          RegSvr32CommandLine(directory, switches, shared_.SystemDllPath),
-                          kShowMinimized);
+  auto tool =
+      sys_.Launch(RegSvr32Program(directory),
+                  RegSvr32CommandLine(directory, switches, shared_.SystemDllPath), kShowMinimized);
   if (!tool) return {RegistrationResult::Kind::NotStarted};
 
   // Messages are handled meanwhile; whatever the handlers do, this wait does not end early.
   const std::uint64_t start = sys_.TickCount();
   for (;;) {
     if (const auto code = tool->ExitCode()) return {RegistrationResult::Kind::Finished, *code};
-    if (sys_.TickCount() - start >= kRegistrationLimitMs) return {RegistrationResult::Kind::TimedOut};
+    if (sys_.TickCount() - start >= kRegistrationLimitMs)
+      return {RegistrationResult::Kind::TimedOut};
     form_->DoEvents(kIdleWait, tool->Waitable());
   }
+}
+
+std::uint32_t frmDllLoadTest::Judge(const RegistrationResult& registration) {
+  result_ = registration.Succeeded() ? ExitCode::Current : ExitCode::Failed;
+  return registration.Succeeded() ? kGreen : kRed;
 }
 
 void frmDllLoadTest::ReportUpdate(std::uint32_t colour, const std::string& text) {

@@ -60,6 +60,9 @@ class frmDllLoadTest final : public FormEvents {
   void ReportUpdate(std::uint32_t colour, const std::string& text);
   void RestartIde();
 
+  // Sets the exit code a registration's outcome gives and answers its colour: green when it
+  // worked, red when not.
+  std::uint32_t Judge(const RegistrationResult& registration);
   // Starts the registration tool and waits for it, handling messages meanwhile.
   RegistrationResult RunRegSvr32(const std::string& switches);
   // Waits for `process` up to `limitMs`, handling messages. False when the user cancelled.

@@ -82,15 +82,17 @@ std::string Version(const std::string& version) { return "Version: " + version; 
 }  // namespace
 
 std::string MessageConfirmUpdate(const SharedState& s) {
-  return JoinLines({"The current Quandrel.dll ", Version(s.SystemDllVersion), "Needs to be updated to",
-                    Version(s.NewDllVersion),
+  return JoinLines({"The current Quandrel.dll ", Version(s.SystemDllVersion),
+                    "Needs to be updated to", Version(s.NewDllVersion),
                     "This programme requires the Corvex IDE to be closed down",
                     "Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll",
                     "Press 'Cancel' to Abort the Update of the Quandrel.dll"});
 }
 
 std::string MessageUpToDate(const SharedState& s, bool deleted, bool kept) {
-  const char* fate = kept ? "has NOT been deleted" : deleted ? "has been deleted" : "could not be deleted";
+  const char* fate = kept      ? "has NOT been deleted"
+                     : deleted ? "has been deleted"
+                               : "could not be deleted";
   return JoinLines({"The current Quandrel.dll Version: " + s.SystemDllVersion, "is upto date the",
                     s.NewDllPath, "Quandrel.dll Version: " + s.NewDllVersion, fate});
 }
@@ -125,7 +127,9 @@ std::string MessageReplacementMissing(const SharedState& s) {
   return JoinLines({"No Quandrel.dll found at", s.NewDllPath});
 }
 
-std::string MessageWaitingForIde() { return JoinLines({"Waiting for the Corvex IDE", "To be closed"}); }
+std::string MessageWaitingForIde() {
+  return JoinLines({"Waiting for the Corvex IDE", "To be closed"});
+}
 
 std::string MessageUpdateInProgress() { return JoinLines({"Update in progress", "Please wait"}); }
 
@@ -145,10 +149,10 @@ std::string MessageUpdatedNotRegistered(const SharedState& s, const Registration
 }
 
 std::string MessageRestored(const SharedState& s, bool restored) {
-  return JoinLines({"There was an Error while updating the Quandrel.dll",
-                    "The new Version: " + s.NewDllVersion + " could not be installed",
-                    Version(s.SystemDllVersion) +
-                        (restored ? " has been restored" : " could NOT be restored")});
+  return JoinLines(
+      {"There was an Error while updating the Quandrel.dll",
+       "The new Version: " + s.NewDllVersion + " could not be installed",
+       Version(s.SystemDllVersion) + (restored ? " has been restored" : " could NOT be restored")});
 }
 
 }  // namespace tarnwell::modDllUp

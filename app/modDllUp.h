@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Form.h"
+#include "app/NativeHandles.h"
 #include "app/VersionInfo.h"
 
 namespace tarnwell {
@@ -38,6 +38,19 @@ inline constexpr char kRegSvr32[] = "regsvr32.exe";
 inline constexpr char kRegisterSwitches[] = "/s";
 inline constexpr char kUnregisterSwitches[] = "/u /s";
 inline constexpr char kNewLine[] = "\r\n";
+
+// The lines of a status text, the pieces between CR LF pairs; for UTF-8 and UTF-16 alike.
+template <typename Char>
+std::vector<std::basic_string_view<Char>> SplitLines(std::basic_string_view<Char> text) {
+  constexpr Char kBreak[] = {Char('\r'), Char('\n'), Char(0)};
+  std::vector<std::basic_string_view<Char>> lines;
+  for (;;) {
+    const auto end = text.find(kBreak);
+    lines.push_back(text.substr(0, end));
+    if (end == std::basic_string_view<Char>::npos) return lines;
+    text.remove_prefix(end + 2);
+  }
+}
 
 // Label colours, 0xBBGGRR.
 inline constexpr std::uint32_t kDarkBlue = 0xC00000;
@@ -83,18 +96,18 @@ std::string RegSvr32CommandLine(const std::string& systemDirectory, const std::s
 
 // The status texts. Lines are joined by CR LF, with none after the last.
 std::string JoinLines(std::initializer_list<std::string_view> lines);
-std::string MessageConfirmUpdate(const SharedState& s);                  // dark blue
-std::string MessageUpToDate(const SharedState& s, bool deleted, bool kept);  // red
-std::string MessageInstalled(const SharedState& s);                      // green
-std::string MessageNotInstalled(const SharedState& s);                   // red
+std::string MessageConfirmUpdate(const SharedState& s);                               // dark blue
+std::string MessageUpToDate(const SharedState& s, bool deleted, bool kept);           // red
+std::string MessageInstalled(const SharedState& s);                                   // green
+std::string MessageNotInstalled(const SharedState& s);                                // red
 std::string MessageNotRegistered(const SharedState& s, const RegistrationResult& r);  // red
-std::string MessageReplacementMissing(const SharedState& s);             // red
-std::string MessageWaitingForIde();                                      // orange
+std::string MessageReplacementMissing(const SharedState& s);                          // red
+std::string MessageWaitingForIde();                                                   // orange
 std::string MessageUpdateInProgress();
-std::string MessageUpdateFailed();                                       // red
-std::string MessageUpdated(const SharedState& s);                        // green
+std::string MessageUpdateFailed();                 // red
+std::string MessageUpdated(const SharedState& s);  // green
 std::string MessageUpdatedNotRegistered(const SharedState& s, const RegistrationResult& r);
-std::string MessageRestored(const SharedState& s, bool restored);        // red
+std::string MessageRestored(const SharedState& s, bool restored);  // red
 // "RegSvr32 exit code N", "RegSvr32 could not be started" or "RegSvr32 did not finish".
 std::string RegistrationLine(const RegistrationResult& r);
 

@@ -27,7 +27,9 @@ constexpr DWORD kRunLimitMs = 180'000;
 // A new state is pictured once it has been painted.
 constexpr DWORD kPaintSettleMs = 400;
 
-std::wstring LabelText(HWND window) { return tarnwell::testing::TextOf(::GetDlgItem(window, kLabelId)); }
+std::wstring LabelText(HWND window) {
+  return tarnwell::testing::TextOf(::GetDlgItem(window, kLabelId));
+}
 
 const wchar_t* StateOf(const std::wstring& text) {
   if (text.starts_with(L"The current Quandrel.dll \r\n")) return L"offer";
@@ -39,7 +41,8 @@ const wchar_t* StateOf(const std::wstring& text) {
 // Saves what the screen shows inside the window's outer rectangle.
 bool SavePicture(HWND window, const std::wstring& path) {
   RECT r{};
-  return ::GetWindowRect(window, &r) && tarnwell::testing::SaveBitmap(tarnwell::testing::CaptureScreen(r), path);
+  return ::GetWindowRect(window, &r) &&
+         tarnwell::testing::SaveBitmap(tarnwell::testing::CaptureScreen(r), path);
 }
 
 HWND WaitForWindow() {
@@ -75,7 +78,8 @@ int wmain(int argc, wchar_t** argv) {
       waited += kPaintSettleMs;
       if (!::IsWindow(window)) break;
       const std::wstring state = StateOf(text);
-      const std::wstring path = folder + L"\\" + std::to_wstring(++pictures) + L"-" + state + L".bmp";
+      const std::wstring path =
+          folder + L"\\" + std::to_wstring(++pictures) + L"-" + state + L".bmp";
       SavePicture(window, path);
       // Where a user would read the text and press OK, so does the demo.
       if (state == L"offer" || state == L"result") {

@@ -8,7 +8,8 @@ namespace tarnwell::platform {
 // Restores what was selected into `dc` before.
 class Selection {
  public:
-  Selection(HDC dc, HGDIOBJ object) : dc_(dc), old_(dc && object ? ::SelectObject(dc, object) : nullptr) {}
+  Selection(HDC dc, HGDIOBJ object)
+      : dc_(dc), old_(dc && object ? ::SelectObject(dc, object) : nullptr) {}
   ~Selection() {
     if (old_) ::SelectObject(dc_, old_);
   }

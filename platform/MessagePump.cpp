@@ -32,8 +32,8 @@ void DoEvents() {
 void WaitThenDoEvents(DWORD milliseconds, HANDLE wakeOn) {
   MSG msg;
   if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-    ::MsgWaitForMultipleObjectsEx(wakeOn ? 1 : 0, wakeOn ? &wakeOn : nullptr, milliseconds, QS_ALLINPUT,
-                                  MWMO_INPUTAVAILABLE);
+    ::MsgWaitForMultipleObjectsEx(wakeOn ? 1 : 0, wakeOn ? &wakeOn : nullptr, milliseconds,
+                                  QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
   DoEvents();
 }

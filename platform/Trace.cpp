@@ -5,8 +5,8 @@
 namespace tarnwell::platform {
 
 void TraceFailure(const wchar_t* call, DWORD error) {
-  const std::wstring line =
-      L"TarnwellUpdate: " + std::wstring(call) + L" failed, error " + std::to_wstring(error) + L"\n";
+  const std::wstring line = L"TarnwellUpdate: " + std::wstring(call) + L" failed, error " +
+                            std::to_wstring(error) + L"\n";
   ::OutputDebugStringW(line.c_str());
 }
 

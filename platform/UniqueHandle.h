@@ -42,72 +42,32 @@ class UniqueHandle {
   Value value_ = Traits::invalid();
 };
 
-struct KernelHandleTraits {  // processes, threads, mutexes, events, files
-  using Value = HANDLE;
-  static Value invalid() { return nullptr; }
-  static void close(Value h) { ::CloseHandle(h); }
-};
-struct FileHandleTraits {  // CreateFileW answers INVALID_HANDLE_VALUE on failure
-  using Value = HANDLE;
-  static Value invalid() { return INVALID_HANDLE_VALUE; }
-  static void close(Value h) { ::CloseHandle(h); }
-};
-struct FindHandleTraits {
-  using Value = HANDLE;
-  static Value invalid() { return INVALID_HANDLE_VALUE; }
-  static void close(Value h) { ::FindClose(h); }
-};
-struct PidlTraits {
-  using Value = LPITEMIDLIST;
-  static Value invalid() { return nullptr; }
-  static void close(Value p) { ::CoTaskMemFree(p); }
-};
-struct FontTraits {
-  using Value = HFONT;
-  static Value invalid() { return nullptr; }
-  static void close(Value f) { ::DeleteObject(f); }
-};
-struct BrushTraits {
-  using Value = HBRUSH;
-  static Value invalid() { return nullptr; }
-  static void close(Value b) { ::DeleteObject(b); }
-};
-struct WindowTraits {  // only for windows this program creates
-  using Value = HWND;
-  static Value invalid() { return nullptr; }
-  static void close(Value w) { ::DestroyWindow(w); }
-};
-struct ModuleTraits {  // libraries loaded at run time
-  using Value = HMODULE;
-  static Value invalid() { return nullptr; }
-  static void close(Value m) { ::FreeLibrary(m); }
-};
-struct MemoryDcTraits {  // CreateCompatibleDC
-  using Value = HDC;
-  static Value invalid() { return nullptr; }
-  static void close(Value dc) { ::DeleteDC(dc); }
-};
-struct BitmapTraits {
-  using Value = HBITMAP;
-  static Value invalid() { return nullptr; }
-  static void close(Value bitmap) { ::DeleteObject(bitmap); }
-};
-struct IconTraits {  // icons the caller owns, not shared ones
-  using Value = HICON;
-  static Value invalid() { return nullptr; }
-  static void close(Value icon) { ::DestroyIcon(icon); }
+// Traits for a handle kind: the value type, the function that gives one back, and whether
+// "no handle" is INVALID_HANDLE_VALUE (what file and search functions answer) or null.
+template <typename V, auto Close, bool InvalidIsMinusOne = false>
+struct HandleTraits {
+  using Value = V;
+  static Value invalid() {
+    if constexpr (InvalidIsMinusOne) {
+      return INVALID_HANDLE_VALUE;
+    } else {
+      return nullptr;
+    }
+  }
+  static void close(Value value) { Close(value); }
 };
 
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using FileHandle = UniqueHandle<FileHandleTraits>;
-using FindHandle = UniqueHandle<FindHandleTraits>;
-using Pidl = UniqueHandle<PidlTraits>;
-using FontHandle = UniqueHandle<FontTraits>;
-using BrushHandle = UniqueHandle<BrushTraits>;
-using WindowHandle = UniqueHandle<WindowTraits>;
-using ModuleHandle = UniqueHandle<ModuleTraits>;
-using MemoryDc = UniqueHandle<MemoryDcTraits>;
-using BitmapHandle = UniqueHandle<BitmapTraits>;
-using IconHandle = UniqueHandle<IconTraits>;
+using KernelHandle = UniqueHandle<HandleTraits<HANDLE, &::CloseHandle>>;  // processes, events, ...
+using FileHandle =
+    UniqueHandle<HandleTraits<HANDLE, &::CloseHandle, true>>;  // CreateFileW, snapshots
+using FindHandle = UniqueHandle<HandleTraits<HANDLE, &::FindClose, true>>;
+using Pidl = UniqueHandle<HandleTraits<LPITEMIDLIST, &::CoTaskMemFree>>;
+using FontHandle = UniqueHandle<HandleTraits<HFONT, &::DeleteObject>>;
+using BrushHandle = UniqueHandle<HandleTraits<HBRUSH, &::DeleteObject>>;
+using BitmapHandle = UniqueHandle<HandleTraits<HBITMAP, &::DeleteObject>>;
+using MemoryDc = UniqueHandle<HandleTraits<HDC, &::DeleteDC>>;             // CreateCompatibleDC
+using IconHandle = UniqueHandle<HandleTraits<HICON, &::DestroyIcon>>;      // not shared icons
+using WindowHandle = UniqueHandle<HandleTraits<HWND, &::DestroyWindow>>;   // windows we create
+using ModuleHandle = UniqueHandle<HandleTraits<HMODULE, &::FreeLibrary>>;  // loaded at run time
 
 }  // namespace tarnwell::platform

@@ -29,8 +29,7 @@ bool IsTaskRunning(const std::string& caption);
 std::int16_t EndTask(const std::string& caption);
 
 // Describes `error` in a modal box with the critical icon, titled subject + " " + procedure.
-void ShowError(const RuntimeError& error, const std::string& subject,
-               const std::string& procedure);
+void ShowError(const RuntimeError& error, const std::string& subject, const std::string& procedure);
 
 // A modal box with `text`, an OK button, no icon, titled "TarnwellUpdate".
 void ShowMessage(const std::string& text);

@@ -31,8 +31,9 @@ void Run(UINT operation, const std::wstring& from, const std::wstring* to, FILEO
   op.pTo = to != nullptr ? to->c_str() : nullptr;
   op.fFlags = flags;
   if (const int result = ::SHFileOperationW(&op); result != 0) {
-    platform::TraceFailure(operation == FO_MOVE ? L"SHFileOperationW(FO_MOVE)" : L"SHFileOperationW(FO_DELETE)",
-                           static_cast<DWORD>(result));
+    platform::TraceFailure(
+        operation == FO_MOVE ? L"SHFileOperationW(FO_MOVE)" : L"SHFileOperationW(FO_DELETE)",
+        static_cast<DWORD>(result));
   }
 }
 

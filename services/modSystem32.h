@@ -12,7 +12,7 @@ inline constexpr int CSIDL_PROGRAM_FILES_ID = 38;
 
 // The folder's path exactly as the platform writes it, or "" when it cannot be found.
 std::string GetSpecialFolder(NativeWindow owner, int folderId);
-std::string GetSystemFolder(NativeWindow owner);        // id 41, the system folder for 32-bit programs
+std::string GetSystemFolder(NativeWindow owner);  // id 41, the system folder for 32-bit programs
 std::string GetProgramFilesFolder(NativeWindow owner);  // id 38
 
 }  // namespace tarnwell::modSystem32

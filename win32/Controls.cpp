@@ -48,9 +48,9 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
   // Shared icons belong to the module; nobody destroys them.
   wc.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, 0, 0,
                                              LR_DEFAULTSIZE | LR_SHARED));
-  wc.hIconSm = static_cast<HICON>(
-      ::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                   ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  wc.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                               ::GetSystemMetrics(SM_CXSMICON),
+                                               ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   // A second window in the same process finds the class already there.
   if (!::RegisterClassExW(&wc)) {
     const DWORD error = ::GetLastError();
@@ -61,10 +61,10 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
 HWND CreateControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style,
                    const RECT& pixels, int id) {
   const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-  const HWND control = ::CreateWindowExW(0, kind, text, WS_CHILD | style, pixels.left, pixels.top,
-                                         pixels.right - pixels.left, pixels.bottom - pixels.top,
-                                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                         instance, nullptr);
+  const HWND control =
+      ::CreateWindowExW(0, kind, text, WS_CHILD | style, pixels.left, pixels.top,
+                        pixels.right - pixels.left, pixels.bottom - pixels.top, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (!control) platform::TraceFailure(L"CreateWindowExW (control)", ::GetLastError());
   return control;
 }

@@ -128,8 +128,8 @@ ComPtr<IShellDispatch2> DesktopShell() {
   }
   const auto provider = desktop.As<IServiceProvider>(IID_IServiceProvider);
   ComPtr<IShellBrowser> browser;
-  if (!provider || FAILED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
-                                                 browser.putVoid()))) {
+  if (!provider ||
+      FAILED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.putVoid()))) {
     return {};
   }
   ComPtr<IShellView> view;

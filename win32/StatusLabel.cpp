@@ -5,20 +5,14 @@
 #include <utility>
 #include <vector>
 
+#include "app/modDllUp.h"
 #include "platform/Gdi.h"
 
 namespace tarnwell::win32 {
 namespace {
 
-// The label's lines: the pieces between CR LF pairs.
-std::vector<std::wstring_view> SplitLines(std::wstring_view text) {
-  std::vector<std::wstring_view> lines;
-  for (;;) {
-    const auto end = text.find(L"\r\n");
-    lines.push_back(text.substr(0, end));
-    if (end == std::wstring_view::npos) return lines;
-    text.remove_prefix(end + 2);
-  }
+std::vector<std::wstring_view> LinesOf(const std::wstring& caption) {
+  return modDllUp::SplitLines(std::wstring_view(caption));
 }
 
 }  // namespace
@@ -49,7 +43,7 @@ void StatusLabel::Fit() {
   const platform::Selection font(dc.get(), font_);
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc.get(), &metrics);
-  const auto lines = SplitLines(caption_);
+  const auto lines = LinesOf(caption_);
   int widest = 0;
   for (const auto line : lines) {
     SIZE extent{};
@@ -60,7 +54,8 @@ void StatusLabel::Fit() {
     }
   }
   const int height = static_cast<int>(lines.size()) * metrics.tmHeight;
-  ::SetWindowPos(window_, nullptr, 0, 0, widest, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(window_, nullptr, 0, 0, widest, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void StatusLabel::Draw(const DRAWITEMSTRUCT& item) const {
@@ -73,7 +68,7 @@ void StatusLabel::Draw(const DRAWITEMSTRUCT& item) const {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc, &metrics);
   int top = area.top;
-  for (const auto line : SplitLines(caption_)) {
+  for (const auto line : LinesOf(caption_)) {
     RECT row{area.left, top, area.right, top + metrics.tmHeight};
     if (!line.empty()) {
       ::DrawTextW(dc, line.data(), static_cast<int>(line.size()), &row,

@@ -26,7 +26,6 @@ class StatusLabel {
   void Draw(const DRAWITEMSTRUCT& item) const;
 
  private:
-
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
   std::wstring caption_;

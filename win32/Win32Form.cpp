@@ -50,12 +50,12 @@ Win32Form::Win32Form(FormEvents& events, HINSTANCE instance) : events_(events) {
   RegisterFormClass(instance, &Win32Form::WindowProc);
   dpi_ = platform::ScreenDpi();
   const RECT outer = platform::OuterForClient(
-      RECT{0, 0, Scale().Pixels(kDesignClientWidth), Scale().Pixels(kDesignClientHeight)}, kFormStyle,
-      kFormExStyle, dpi_);
+      RECT{0, 0, Scale().Pixels(kDesignClientWidth), Scale().Pixels(kDesignClientHeight)},
+      kFormStyle, kFormExStyle, dpi_);
   // WM_NCCREATE takes ownership of the handle into window_.
-  ::CreateWindowExW(kFormExStyle, platform::kWindowClass, platform::kWindowTitle, kFormStyle, CW_USEDEFAULT,
-                    CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                    instance, this);
+  ::CreateWindowExW(kFormExStyle, platform::kWindowClass, platform::kWindowTitle, kFormStyle,
+                    CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
+                    outer.bottom - outer.top, nullptr, nullptr, instance, this);
   if (!window_) {
     platform::TraceFailure(L"CreateWindowExW", ::GetLastError());
     return;
@@ -78,7 +78,8 @@ void Win32Form::CreateFonts() {
   buttonFont_ = MakeBoldFont(kButtonFace, kButtonPoints, dpi_);
   label_.SetFont(labelFont_.get());
   for (HWND button : {ok_, cancel_}) {
-    if (button) ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
+    if (button)
+      ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
   }
 }
 
@@ -178,8 +179,10 @@ Bounds Win32Form::WindowBounds() const {
   const TwipScale scale = Scale();
   const double width = scale.ToTwips(client.right) + kModelFrameWidth;
   const double height = scale.ToTwips(client.bottom) + kModelFrameHeight;
-  const double left = scale.ToTwips(outer.left) + (scale.ToTwips(outer.right - outer.left) - width) / 2;
-  const double top = scale.ToTwips(outer.top) + (scale.ToTwips(outer.bottom - outer.top) - height) / 2;
+  const double left =
+      scale.ToTwips(outer.left) + (scale.ToTwips(outer.right - outer.left) - width) / 2;
+  const double top =
+      scale.ToTwips(outer.top) + (scale.ToTwips(outer.bottom - outer.top) - height) / 2;
   return {static_cast<float>(left), static_cast<float>(top), static_cast<float>(width),
           static_cast<float>(height)};
 }
@@ -188,16 +191,16 @@ void Win32Form::SetWindowLeft(float left) {
   RECT outer{};
   if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
   const double offset = (FrameExtra().cx - Scale().ToPixels(kModelFrameWidth)) / 2;
-  ::SetWindowPos(window_.get(), nullptr, RoundPixels(Scale().ToPixels(left) - offset), outer.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(window_.get(), nullptr, RoundPixels(Scale().ToPixels(left) - offset), outer.top, 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form::SetWindowTop(float top) {
   RECT outer{};
   if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
   const double offset = (FrameExtra().cy - Scale().ToPixels(kModelFrameHeight)) / 2;
-  ::SetWindowPos(window_.get(), nullptr, outer.left, RoundPixels(Scale().ToPixels(top) - offset), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(window_.get(), nullptr, outer.left, RoundPixels(Scale().ToPixels(top) - offset), 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form::SetWindowWidth(float width) {
@@ -212,7 +215,8 @@ void Win32Form::SetWindowWidth(float width) {
   const HWND labelWindow = label_.Window();
   RECT label{};
   if (client > requested && ::GetClientRect(labelWindow, &label) && label.right < client) {
-    ::SetWindowPos(labelWindow, nullptr, 0, 0, client, label.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(labelWindow, nullptr, 0, 0, client, label.bottom,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
@@ -224,8 +228,9 @@ int Win32Form::MinimumClientWidth() const {
   const platform::WindowDc dc(window_.get());
   const platform::Selection font(dc.get(), captionFont.get());
   SIZE title{};
-  if (!dc.get() || !::GetTextExtentPoint32W(dc.get(), platform::kWindowTitle,
-                                            static_cast<int>(std::size(platform::kWindowTitle)) - 1, &title)) {
+  if (!dc.get() ||
+      !::GetTextExtentPoint32W(dc.get(), platform::kWindowTitle,
+                               static_cast<int>(std::size(platform::kWindowTitle)) - 1, &title)) {
     return 0;
   }
   // The title bar spans the client area's width and also holds the small icon and the close

@@ -28,7 +28,9 @@ class Win32Process final : public Process {
     return code;
   }
 
-  NativeWaitable Waitable() const override { return reinterpret_cast<NativeWaitable>(process_.get()); }
+  NativeWaitable Waitable() const override {
+    return reinterpret_cast<NativeWaitable>(process_.get());
+  }
 
  private:
   KernelHandle process_;
@@ -63,7 +65,8 @@ void Win32System::EndProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exi
 std::string Win32System::ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length =
+        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     // A full buffer means the name was cut short (the error code differs between systems).
     if (length < path.size()) {

@@ -31,9 +31,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int show) 
   windowClass.lpszClassName = className.c_str();
   if (!::RegisterClassExW(&windowClass)) return 1;
 
-  const HWND window = ::CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, 400, 200, nullptr, nullptr,
-                                        instance, nullptr);
+  const HWND window =
+      ::CreateWindowExW(0, className.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 400, 200, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
   ::ShowWindow(window, show);
 

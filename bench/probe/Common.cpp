@@ -1,5 +1,7 @@
 #include "bench/probe/Probe.h"
 
+#include "tests/support/Processes.h"
+
 #include <shlobj.h>
 
 #include <algorithm>
@@ -37,19 +39,13 @@ int Options::Number(const std::wstring& key, int fallback) const {
 
 std::optional<Started> Launch(const std::wstring& exe, const std::wstring& arguments,
                               const std::wstring& folder) {
-  std::wstring commandLine = L"\"" + exe + L"\"";
-  if (!arguments.empty()) commandLine += L" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
   const double start = NowMs();
-  if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+  auto started = tarnwell::testing::StartProcess(exe, arguments, folder);
+  if (!started) {
     std::fwprintf(stderr, L"probe: cannot start %ls (error %lu)\n", exe.c_str(), ::GetLastError());
     return std::nullopt;
   }
-  ::CloseHandle(info.hThread);
-  return Started{KernelHandle(info.hProcess), info.dwProcessId, start};
+  return Started{std::move(started->process), started->id, start};
 }
 
 std::optional<DWORD> WaitForExit(Started& p, double limitMs) {
@@ -83,12 +79,14 @@ std::optional<Seen> WaitForWindow(const wchar_t* title, const Started& owner, do
 std::wstring LabelText(HWND window) {
   // Another process's window: Wine answers from the server's copy, without a message.
   wchar_t text[4096];
-  const int n = ::GetWindowTextW(::GetDlgItem(window, kLabelId), text, static_cast<int>(std::size(text)));
+  const int n =
+      ::GetWindowTextW(::GetDlgItem(window, kLabelId), text, static_cast<int>(std::size(text)));
   return std::wstring(text, static_cast<std::size_t>(std::max(n, 0)));
 }
 
 std::optional<double> WaitForLabel(HWND window, const Started& owner,
-                                   const std::function<bool(const std::wstring&)>& accept, double limitMs) {
+                                   const std::function<bool(const std::wstring&)>& accept,
+                                   double limitMs) {
   const double start = NowMs();
   for (;;) {
     if (accept(LabelText(window))) return NowMs();
@@ -97,9 +95,13 @@ std::optional<double> WaitForLabel(HWND window, const Started& owner,
   }
 }
 
-bool StartsWith(const std::wstring& text, const wchar_t* prefix) { return text.starts_with(prefix); }
+bool StartsWith(const std::wstring& text, const wchar_t* prefix) {
+  return text.starts_with(prefix);
+}
 
-void Click(HWND window, int controlId) { ::PostMessageW(::GetDlgItem(window, controlId), BM_CLICK, 0, 0); }
+void Click(HWND window, int controlId) {
+  ::PostMessageW(::GetDlgItem(window, controlId), BM_CLICK, 0, 0);
+}
 
 void EndProcessesOf(const wchar_t* title) {
   for (int attempt = 0; attempt < 20; ++attempt) {
@@ -123,10 +125,11 @@ std::wstring KnownFolder(int csidl) {
 }
 
 bool WriteText(const std::wstring& path, const std::string& text) {
-  const platform::FileHandle file(
-      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const platform::FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  return file && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+  return file &&
+         ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
          written == text.size();
 }
 
@@ -166,15 +169,16 @@ bool Prepare(const Places& places, const Layout& layout, std::wstring& why) {
     why = L"cannot ship " + places.Fixture(layout.shipped);
     return false;
   }
-  if (!::CopyFileW((places.fixtures + L"\\corvex\\CorvexIDE.exe").c_str(), places.Host().c_str(), FALSE) &&
+  if (!::CopyFileW((places.fixtures + L"\\corvex\\CorvexIDE.exe").c_str(), places.Host().c_str(),
+                   FALSE) &&
       ::GetFileAttributesW(places.Host().c_str()) == INVALID_FILE_ATTRIBUTES) {
     why = L"cannot place the fake host";
     return false;
   }
   if (!layout.hostMode.empty()) {
-    const std::string ini = "[Corvex]\r\nMode=" + Narrow(layout.hostMode) + "\r\nCloseDelayMs=" +
-                            std::to_string(layout.hostCloseDelayMs) + "\r\nLog=" +
-                            Narrow(places.bench) + "\\CorvexIDE.log\r\n";
+    const std::string ini = "[Corvex]\r\nMode=" + Narrow(layout.hostMode) +
+                            "\r\nCloseDelayMs=" + std::to_string(layout.hostCloseDelayMs) +
+                            "\r\nLog=" + Narrow(places.bench) + "\\CorvexIDE.log\r\n";
     if (!WriteText(places.hostFolder + L"\\CorvexIDE.ini", ini)) {
       why = L"cannot write CorvexIDE.ini";
       return false;
@@ -231,8 +235,8 @@ std::string Fixed(double value, int decimals) {
   return text;
 }
 
-void Report::RunsTable(const std::vector<std::string>& headers, const std::vector<std::vector<double>>& columns,
-                       int decimals) {
+void Report::RunsTable(const std::vector<std::string>& headers,
+                       const std::vector<std::vector<double>>& columns, int decimals) {
   std::string head = "| run |", rule = "| ---: |";
   for (const auto& h : headers) {
     head += " " + h + " |";
@@ -244,7 +248,8 @@ void Report::RunsTable(const std::vector<std::string>& headers, const std::vecto
   for (const auto& c : columns) rows = std::max(rows, c.size());
   for (std::size_t r = 0; r < rows; ++r) {
     std::string row = "| " + std::to_string(r + 1) + " |";
-    for (const auto& c : columns) row += " " + (r < c.size() ? Fixed(c[r], decimals) : std::string("–")) + " |";
+    for (const auto& c : columns)
+      row += " " + (r < c.size() ? Fixed(c[r], decimals) : std::string("–")) + " |";
     Line(row);
   }
   std::string medians = "| **median** |";

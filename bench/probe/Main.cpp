@@ -35,7 +35,8 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   const std::wstring minimal = options.Text(L"minimal");
-  if (!minimal.empty() && !::CopyFileW(minimal.c_str(), (places.bench + L"\\MinimalWindow.exe").c_str(), FALSE)) {
+  if (!minimal.empty() &&
+      !::CopyFileW(minimal.c_str(), (places.bench + L"\\MinimalWindow.exe").c_str(), FALSE)) {
     std::fwprintf(stderr, L"probe: cannot copy the baseline '%ls'\n", minimal.c_str());
     return 1;
   }

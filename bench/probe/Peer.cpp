@@ -57,14 +57,16 @@ std::optional<Run> PeerOnce(const Places& places, const std::wstring& installer,
   auto p = Launch(installer, L"/S", places.bench);
   if (!p) return std::nullopt;
   LogWatch log(places.RegistrationLog());
-  while (::WaitForSingleObject(p->process.get(), 1) == WAIT_TIMEOUT && NowMs() - p->startMs < kLimitMs) log.Poll();
+  while (::WaitForSingleObject(p->process.get(), 1) == WAIT_TIMEOUT &&
+         NowMs() - p->startMs < kLimitMs)
+    log.Poll();
   const double ms = NowMs() - p->startMs;
   const auto code = WaitForExit(*p, 0);
   exitCode = code ? *code : 999;
   const std::wstring version = FileVersion(places.Installed());
   if (!code || *code != 0 || version != L"1.2.3.5") {
-    std::fwprintf(stderr, L"probe: installer run failed: exit %lu, installed version '%ls'\n", exitCode,
-                  version.c_str());
+    std::fwprintf(stderr, L"probe: installer run failed: exit %lu, installed version '%ls'\n",
+                  exitCode, version.c_str());
     return std::nullopt;
   }
   const std::size_t calls = ReadLines(places.RegistrationLog()).size();
@@ -82,7 +84,8 @@ int MeasurePeer(const Options& options) {
   const std::wstring installerSource = options.Text(L"peer");
   const std::wstring installer = places.bench + L"\\PeerSetup.exe";
   ::CreateDirectoryW(places.bench.c_str(), nullptr);
-  const bool havePeer = !installerSource.empty() && ::CopyFileW(installerSource.c_str(), installer.c_str(), FALSE);
+  const bool havePeer =
+      !installerSource.empty() && ::CopyFileW(installerSource.c_str(), installer.c_str(), FALSE);
 
   DWORD peerExit = 0;
   ProgramOnce(places);  // warm-up, not counted
@@ -120,38 +123,46 @@ int MeasurePeer(const Options& options) {
 
   const Stats sp = Summarise(program), sq = Summarise(peer);
   Report r;
-  r.Line("Upgrading the installed Quandrel.dll 1.2.3.4 to 1.2.3.5. TarnwellUpdate.exe (\"update now\": no IDE, "
-         "the newer copy beside it): from just before `CreateProcessW` to its result text (green, \"…has being "
-         "updated to…\"). The peer: a silent installer (64-bit stub, `InstallLib REGDLL NOTSHARED "
-         "REBOOT_NOTPROTECTED` of the same library into the same folder), run with `/S`, from just before "
-         "`CreateProcessW` to its process exit. Every counted run was checked: the installed copy is 1.2.3.5 "
-         "afterwards. Interleaved; one uncounted warm-up run each. \"registered\": from the start to the library "
-         "logging its (last) registration call, from inside regsvr32. In ms.");
+  r.Line(
+      "Upgrading the installed Quandrel.dll 1.2.3.4 to 1.2.3.5. TarnwellUpdate.exe (\"update "
+      "now\": no IDE, "
+      "the newer copy beside it): from just before `CreateProcessW` to its result text (green, "
+      "\"…has being "
+      "updated to…\"). The peer: a silent installer (64-bit stub, `InstallLib REGDLL NOTSHARED "
+      "REBOOT_NOTPROTECTED` of the same library into the same folder), run with `/S`, from just "
+      "before "
+      "`CreateProcessW` to its process exit. Every counted run was checked: the installed copy is "
+      "1.2.3.5 "
+      "afterwards. Interleaved; one uncounted warm-up run each. \"registered\": from the start to "
+      "the library "
+      "logging its (last) registration call, from inside regsvr32. In ms.");
   r.Line();
   r.RunsTable({"TarnwellUpdate", "TarnwellUpdate registered", "installer", "installer registered"},
               {program, programRegistered, peer, peerRegistered});
   r.Line();
-  r.Line("- TarnwellUpdate: median **" + Fixed(sp.median) + " ms** (min " + Fixed(sp.min) + ", max " +
-         Fixed(sp.max) + ", n=" + std::to_string(sp.n) + "); registration calls per run: " +
-         std::to_string(programRegistrations));
+  r.Line("- TarnwellUpdate: median **" + Fixed(sp.median) + " ms** (min " + Fixed(sp.min) +
+         ", max " + Fixed(sp.max) + ", n=" + std::to_string(sp.n) +
+         "); registration calls per run: " + std::to_string(programRegistrations));
   if (havePeer) {
     r.Line("- Installer: median **" + Fixed(sq.median) + " ms** (min " + Fixed(sq.min) + ", max " +
            Fixed(sq.max) + ", n=" + std::to_string(sq.n) + "); registration calls per run: " +
            std::to_string(peerRegistrations) + "; last exit code " + std::to_string(peerExit));
     if (sq.n && sp.n)
       r.Line("- Ratio TarnwellUpdate / installer: **" + Fixed(sp.median / sq.median, 3) +
-             "** — goal: faster than the installer: **" + (sp.median < sq.median ? "met" : "not met") + "**");
+             "** — goal: faster than the installer: **" +
+             (sp.median < sq.median ? "met" : "not met") + "**");
     else
       r.Line("- The installer did not complete a run: no comparison");
   } else {
     r.Line("- The installer was not available (see the notes): no comparison");
   }
-  r.Line("- Sizes: TarnwellUpdate.exe " + Kb(FileSize(places.Program())) + " (+ the shipped Quandrel.dll " +
-         Kb(FileSize(places.Fixture(L"1.2.3.5"))) + " beside it); installer" +
+  r.Line("- Sizes: TarnwellUpdate.exe " + Kb(FileSize(places.Program())) +
+         " (+ the shipped Quandrel.dll " + Kb(FileSize(places.Fixture(L"1.2.3.5"))) +
+         " beside it); installer" +
          (havePeer ? " " + Kb(FileSize(installer)) + " (library included)" : std::string(": –")));
   if (programFailures || peerFailures)
-    r.Line("- Failed runs (not counted): TarnwellUpdate " + std::to_string(programFailures) + ", installer " +
-           std::to_string(peerFailures));
+    r.Line("- Failed runs (not counted): TarnwellUpdate " + std::to_string(programFailures) +
+           ", installer " + std::to_string(peerFailures));
   return r.WriteTo(options.Text(L"out")) && sp.n > 0 ? 0 : 1;
 }
 

@@ -20,9 +20,9 @@
 namespace tarnwell::bench {
 
 using platform::kCancelId;
+using platform::KernelHandle;
 using platform::kLabelId;
 using platform::kOkId;
-using platform::KernelHandle;
 using platform::Narrow;
 using tarnwell::testing::ReadLines;
 
@@ -45,7 +45,6 @@ class Options {
   std::map<std::wstring, std::wstring> values_;
 };
 
-
 struct Started {
   KernelHandle process;
   DWORD id = 0;
@@ -64,7 +63,8 @@ struct Seen {
   double atMs = 0;
 };
 // `onPoll` runs once per poll, for watching something else meanwhile.
-std::optional<Seen> WaitForWindow(const wchar_t* title, const Started& owner, double limitMs = kLimitMs,
+std::optional<Seen> WaitForWindow(const wchar_t* title, const Started& owner,
+                                  double limitMs = kLimitMs,
                                   const std::function<void()>& onPoll = {});
 std::wstring LabelText(HWND window);
 // Polls the label until `accept` holds; the time it first did.
@@ -80,10 +80,10 @@ void EndProcessesOf(const wchar_t* title);
 // Where a scenario lives on the Windows side.
 struct Places {
   std::wstring bench = L"C:\\TarnwellBench";  // the program folder
-  std::wstring system;                          // the program's system folder (CSIDL 41)
-  std::wstring systemTools;                     // where regsvr32.exe lives
-  std::wstring hostFolder;                      // ...\Program Files\CorvexIDE
-  std::wstring fixtures;                        // the built fixtures, as the Windows side sees them
+  std::wstring system;                        // the program's system folder (CSIDL 41)
+  std::wstring systemTools;                   // where regsvr32.exe lives
+  std::wstring hostFolder;                    // ...\Program Files\CorvexIDE
+  std::wstring fixtures;                      // the built fixtures, as the Windows side sees them
   std::wstring Program() const { return bench + L"\\TarnwellUpdate.exe"; }
   std::wstring Shipped() const { return bench + L"\\Quandrel.dll"; }
   std::wstring Installed() const { return system + L"\\Quandrel.dll"; }
@@ -96,9 +96,11 @@ struct Places {
 Places FindPlaces(const std::wstring& fixtures);
 
 struct Layout {
-  explicit Layout(std::wstring installedVersion, std::wstring shippedVersion = {}, std::wstring mode = {},
-                  unsigned closeDelayMs = 0)
-      : installed(std::move(installedVersion)), shipped(std::move(shippedVersion)), hostMode(std::move(mode)),
+  explicit Layout(std::wstring installedVersion, std::wstring shippedVersion = {},
+                  std::wstring mode = {}, unsigned closeDelayMs = 0)
+      : installed(std::move(installedVersion)),
+        shipped(std::move(shippedVersion)),
+        hostMode(std::move(mode)),
         hostCloseDelayMs(closeDelayMs) {}
   std::wstring installed;  // fixture version, or empty for none
   std::wstring shipped;    // fixture version beside the program, or empty
@@ -140,8 +142,8 @@ class Report {
  public:
   void Line(const std::string& text = {}) { text_ += text + "\n"; }
   // A table of the runs, one row per run, one column per series.
-  void RunsTable(const std::vector<std::string>& headers, const std::vector<std::vector<double>>& columns,
-                 int decimals = 1);
+  void RunsTable(const std::vector<std::string>& headers,
+                 const std::vector<std::vector<double>>& columns, int decimals = 1);
   bool WriteTo(const std::wstring& path) const;
 
  private:

@@ -20,9 +20,7 @@ struct Reaction {
 std::optional<Reaction> ReactOnce(const Places& places, unsigned closeDelayMs) {
   EndProcessesOf(kHostTitle);
   std::wstring why;
-  if (!Prepare(places,
-               Layout(L"1.2.3.4", L"1.2.3.5", L"close-after", closeDelayMs),
-               why)) {
+  if (!Prepare(places, Layout(L"1.2.3.4", L"1.2.3.5", L"close-after", closeDelayMs), why)) {
     std::fwprintf(stderr, L"probe: %ls\n", why.c_str());
     return std::nullopt;
   }
@@ -34,8 +32,9 @@ std::optional<Reaction> ReactOnce(const Places& places, unsigned closeDelayMs) {
   auto p = Launch(places.Program(), L"", places.bench);
   if (p) {
     const auto seen = WaitForWindow(kTitle, *p);
-    if (seen && WaitForLabel(seen->window, *p,
-                             [](const std::wstring& t) { return StartsWith(t, L"The current Quandrel.dll"); })) {
+    if (seen && WaitForLabel(seen->window, *p, [](const std::wstring& t) {
+          return StartsWith(t, L"The current Quandrel.dll");
+        })) {
       Click(seen->window, kOkId);
       const double start = NowMs();
       std::optional<double> goneAt;
@@ -59,8 +58,8 @@ std::optional<Reaction> ReactOnce(const Places& places, unsigned closeDelayMs) {
       const std::wstring text = LabelText(seen->window);
       if (doneAt && text.find(L"has being updated to") != std::wstring::npos &&
           FileVersion(places.Installed()) == L"1.2.3.5") {
-        result = Reaction{*doneAt - *goneAt, progressAt ? *progressAt - *goneAt : -1, since(log.LineAt(0)),
-                          since(log.LineAt(1))};
+        result = Reaction{*doneAt - *goneAt, progressAt ? *progressAt - *goneAt : -1,
+                          since(log.LineAt(0)), since(log.LineAt(1))};
       } else {
         std::fwprintf(stderr, L"probe: reaction run failed; text: %ls\n", text.c_str());
       }
@@ -118,36 +117,48 @@ int MeasureReaction(const Options& options) {
     } else {
       ++failures;
     }
-    if (const auto t = RegSvr32Once(places, library)) regsvr32.push_back(*t);
-    else ++failures;
+    if (const auto t = RegSvr32Once(places, library))
+      regsvr32.push_back(*t);
+    else
+      ++failures;
   }
 
   const Stats sr = Summarise(raw), sn = Summarise(noticed), sg = Summarise(regsvr32);
   const double difference = sr.median - sg.median;
   Report r;
   r.Line("The fake host closes " + std::to_string(closeDelayMs) +
-         " ms after the close request. \"raw\": from the poll that finds its window gone (`IsWindow`, ~1 ms) to "
-         "the result text (\"Quandrel.dll Version: …\") in the label; \"noticed\": to \"Update in progress\" "
-         "(when a poll caught it); \"unregister\" / \"register\": to the library logging that call from "
-         "inside the program's first / second regsvr32 run. \"regsvr32\": `C:\\windows\\system32\\regsvr32.exe /s` on a copy of the same "
+         " ms after the close request. \"raw\": from the poll that finds its window gone "
+         "(`IsWindow`, ~1 ms) to "
+         "the result text (\"Quandrel.dll Version: …\") in the label; \"noticed\": to \"Update in "
+         "progress\" "
+         "(when a poll caught it); \"unregister\" / \"register\": to the library logging that call "
+         "from "
+         "inside the program's first / second regsvr32 run. \"regsvr32\": "
+         "`C:\\windows\\system32\\regsvr32.exe /s` on a copy of the same "
          "library, alone, from `CreateProcessW` to its exit, one after each scenario run. In ms.");
   r.Line();
   r.RunsTable({"raw", "noticed", "unregister", "register", "regsvr32 alone"},
               {raw, noticed, unregister, reregister, regsvr32});
   r.Line();
-  r.Line("- Raw: median **" + Fixed(sr.median) + " ms** (min " + Fixed(sr.min) + ", max " + Fixed(sr.max) +
-         ", n=" + std::to_string(sr.n) + ")");
-  r.Line("- regsvr32 alone: median **" + Fixed(sg.median) + " ms** (n=" + std::to_string(sg.n) + ")");
+  r.Line("- Raw: median **" + Fixed(sr.median) + " ms** (min " + Fixed(sr.min) + ", max " +
+         Fixed(sr.max) + ", n=" + std::to_string(sr.n) + ")");
+  r.Line("- regsvr32 alone: median **" + Fixed(sg.median) + " ms** (n=" + std::to_string(sg.n) +
+         ")");
   r.Line("- Difference (raw − one regsvr32): **" + Fixed(difference) + " ms** — goal ≤ 100 ms: **" +
          (sr.n && sg.n && difference <= 100 ? "met" : "not met") + "**");
-  r.Line("- The program runs regsvr32 twice (unregister the old copy, register the new) and waits for the "
-         "host's process as well; raw − two regsvr32 runs = " + Fixed(sr.median - 2 * sg.median) + " ms.");
-  if (sn.n) r.Line("- Host gone → \"Update in progress\": median " + Fixed(sn.median) + " ms (n=" +
-                   std::to_string(sn.n) + ")");
+  r.Line(
+      "- The program runs regsvr32 twice (unregister the old copy, register the new) and waits for "
+      "the "
+      "host's process as well; raw − two regsvr32 runs = " +
+      Fixed(sr.median - 2 * sg.median) + " ms.");
+  if (sn.n)
+    r.Line("- Host gone → \"Update in progress\": median " + Fixed(sn.median) +
+           " ms (n=" + std::to_string(sn.n) + ")");
   const Stats su = Summarise(unregister), sg2 = Summarise(reregister);
   if (su.n && sg2.n)
-    r.Line("- Host gone → unregistration logged: median " + Fixed(su.median) + " ms; → registration logged: " +
-           Fixed(sg2.median) + " ms; → result text: " + Fixed(sr.median) + " ms");
+    r.Line("- Host gone → unregistration logged: median " + Fixed(su.median) +
+           " ms; → registration logged: " + Fixed(sg2.median) +
+           " ms; → result text: " + Fixed(sr.median) + " ms");
   if (failures) r.Line("- Failed runs (not counted): " + std::to_string(failures));
   return r.WriteTo(options.Text(L"out")) && sr.n > 0 && sg.n > 0 ? 0 : 1;
 }

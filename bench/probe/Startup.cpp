@@ -29,8 +29,10 @@ std::optional<double> StartOnce(const Candidate& c, const Places& places) {
       std::fwprintf(stderr, L"probe: unexpected text: %ls\n", LabelText(seen->window).c_str());
       result.reset();
     }
-    if (c.product) Click(seen->window, kOkId);
-    else ::PostMessageW(seen->window, WM_CLOSE, 0, 0);
+    if (c.product)
+      Click(seen->window, kOkId);
+    else
+      ::PostMessageW(seen->window, WM_CLOSE, 0, 0);
   }
   if (!WaitForExit(*p, 10000)) result.reset();
   return result;
@@ -75,17 +77,21 @@ int MeasureStartup(const Options& options) {
   const Stats sa = Summarise(a), sb = Summarise(b);
   const double ratio = sb.median > 0 ? sa.median / sb.median : 0;
   Report r;
-  r.Line("From just before `CreateProcessW` to the window found visible (`FindWindowW` + `IsWindowVisible`, "
-         "polled every ~1 ms), in ms. TarnwellUpdate.exe in the \"missing\" scenario (red text) against "
-         "MinimalWindow.exe (one window, static, built with the same flags). Interleaved A B / B A; one "
-         "uncounted warm-up start each.");
+  r.Line(
+      "From just before `CreateProcessW` to the window found visible (`FindWindowW` + "
+      "`IsWindowVisible`, "
+      "polled every ~1 ms), in ms. TarnwellUpdate.exe in the \"missing\" scenario (red text) "
+      "against "
+      "MinimalWindow.exe (one window, static, built with the same flags). Interleaved A B / B A; "
+      "one "
+      "uncounted warm-up start each.");
   r.Line();
   r.RunsTable({"TarnwellUpdate", "MinimalWindow"}, {a, b});
   r.Line();
-  r.Line("- TarnwellUpdate: median **" + Fixed(sa.median) + " ms** (min " + Fixed(sa.min) + ", max " +
-         Fixed(sa.max) + ", n=" + std::to_string(sa.n) + ")");
-  r.Line("- MinimalWindow: median **" + Fixed(sb.median) + " ms** (min " + Fixed(sb.min) + ", max " + Fixed(sb.max) +
-         ", n=" + std::to_string(sb.n) + ")");
+  r.Line("- TarnwellUpdate: median **" + Fixed(sa.median) + " ms** (min " + Fixed(sa.min) +
+         ", max " + Fixed(sa.max) + ", n=" + std::to_string(sa.n) + ")");
+  r.Line("- MinimalWindow: median **" + Fixed(sb.median) + " ms** (min " + Fixed(sb.min) +
+         ", max " + Fixed(sb.max) + ", n=" + std::to_string(sb.n) + ")");
   r.Line("- Ratio of medians: **" + Fixed(ratio, 3) + "** — goal ≤ 1.25: **" +
          (ratio > 0 && ratio <= 1.25 ? "met" : "not met") + "**");
   if (failures) r.Line("- Failed runs (not counted): " + std::to_string(failures));

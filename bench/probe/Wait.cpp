@@ -15,7 +15,9 @@ namespace tarnwell::bench {
 namespace {
 
 double Ms100ns(const FILETIME& t) {
-  return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
+  return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                             t.dwLowDateTime) /
+         1e4;
 }
 
 // CPU time of a process in ms: what GetProcessTimes reports, and the sum over its threads
@@ -46,13 +48,15 @@ Cpu CpuOf(const Started& p) {
 }
 
 std::string ReadSmallFile(const std::wstring& path) {
-  const platform::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const platform::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return {};
   std::string bytes;
   char buffer[4096];
   DWORD got = 0;
-  while (bytes.size() < 65536 && ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+  while (bytes.size() < 65536 && ::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) &&
+         got > 0)
     bytes.append(buffer, got);
   return bytes;
 }
@@ -78,7 +82,8 @@ std::optional<double> LinuxCpuTicks(int pid) {
 // path, and its environment names our WINEPREFIX. 0 if not found.
 int LinuxPidOf(const std::wstring& windowsPath) {
   wchar_t prefix[4096];
-  const DWORD n = ::GetEnvironmentVariableW(L"WINEPREFIX", prefix, static_cast<DWORD>(std::size(prefix)));
+  const DWORD n =
+      ::GetEnvironmentVariableW(L"WINEPREFIX", prefix, static_cast<DWORD>(std::size(prefix)));
   if (n == 0 || n >= std::size(prefix)) return 0;
   const std::string wantedPrefix = "WINEPREFIX=" + Narrow(prefix);
   const std::string wantedCommand = Narrow(windowsPath);
@@ -94,7 +99,8 @@ int LinuxPidOf(const std::wstring& windowsPath) {
     std::size_t at = 0;
     while (at < environment.size()) {
       const std::size_t end = environment.find('\0', at);
-      const std::string variable = environment.substr(at, end == std::string::npos ? std::string::npos : end - at);
+      const std::string variable =
+          environment.substr(at, end == std::string::npos ? std::string::npos : end - at);
       if (variable == wantedPrefix) return _wtoi(entry.cFileName);
       if (end == std::string::npos) break;
       at = end + 1;
@@ -114,8 +120,8 @@ int MeasureWait(const Options& options) {
   const double clockTick = options.Number(L"clk-tck", 100);
   const std::wstring cpuOut = options.Text(L"out-cpu"), cancelOut = options.Text(L"out-cancel");
 
-  std::vector<double> programShare, serverShare, serverIdleShare, cancelMs, programByProcess, programByThreads,
-      programByProc;
+  std::vector<double> programShare, serverShare, serverIdleShare, cancelMs, programByProcess,
+      programByThreads, programByProc;
   int failures = 0;
   for (int i = 0; i < runs + 1; ++i) {
     const bool counted = i > 0;  // the first run warms up
@@ -145,7 +151,8 @@ int MeasureWait(const Options& options) {
             return StartsWith(t, L"The current Quandrel.dll");
           })) {
         Click(seen->window, kOkId);
-        if (WaitForLabel(seen->window, *p, [](const std::wstring& t) { return StartsWith(t, L"Waiting for"); })) {
+        if (WaitForLabel(seen->window, *p,
+                         [](const std::wstring& t) { return StartsWith(t, L"Waiting for"); })) {
           ::Sleep(300);  // past the close request and its yield
           const int linuxPid = LinuxPidOf(places.Program());
           const auto l0 = LinuxCpuTicks(linuxPid);
@@ -157,7 +164,8 @@ int MeasureWait(const Options& options) {
           const auto l1 = LinuxCpuTicks(linuxPid);
           const auto s1 = LinuxCpuTicks(serverPid);
           const double wall = NowMs() - t0;
-          const bool stillWaiting = p->Running() && StartsWith(LabelText(seen->window), L"Waiting for");
+          const bool stillWaiting =
+              p->Running() && StartsWith(LabelText(seen->window), L"Waiting for");
 
           const double clickAt = NowMs();
           Click(seen->window, kCancelId);
@@ -191,35 +199,43 @@ int MeasureWait(const Options& options) {
     if (!ok) ++failures;
   }
 
-  const Stats prog = Summarise(programShare), server = Summarise(serverShare), idle = Summarise(serverIdleShare);
+  const Stats prog = Summarise(programShare), server = Summarise(serverShare),
+              idle = Summarise(serverIdleShare);
   Report cpu;
-  cpu.Line("The fake host refuses to close; after OK the program waits for it. Over " + std::to_string(holdMs) +
-           " ms of that wait: the program's CPU time (utime + stime of its Linux process from `/proc/<pid>/stat`, "
-           "clock ticks of 10 ms; for comparison Wine's `GetThreadTimes` summed over its threads and "
-           "`GetProcessTimes`, which under Wine 8 under-reports another process) and the wine server's "
-           "(`/proc/<pid>/stat`), as % of one core. \"server, idle\" is the server over " +
-           std::to_string(idleMs) + " ms just before, with the host up and the program not started.");
+  cpu.Line(
+      "The fake host refuses to close; after OK the program waits for it. Over " +
+      std::to_string(holdMs) +
+      " ms of that wait: the program's CPU time (utime + stime of its Linux process from "
+      "`/proc/<pid>/stat`, "
+      "clock ticks of 10 ms; for comparison Wine's `GetThreadTimes` summed over its threads and "
+      "`GetProcessTimes`, which under Wine 8 under-reports another process) and the wine server's "
+      "(`/proc/<pid>/stat`), as % of one core. \"server, idle\" is the server over " +
+      std::to_string(idleMs) + " ms just before, with the host up and the program not started.");
   cpu.Line();
   cpu.RunsTable({"program % (/proc)", "GetThreadTimes %", "GetProcessTimes %", "wine server %",
                  "wine server, idle %"},
-                {programByProc, programByThreads, programByProcess, serverShare, serverIdleShare}, 2);
+                {programByProc, programByThreads, programByProcess, serverShare, serverIdleShare},
+                2);
   cpu.Line();
-  cpu.Line("- Program: median **" + Fixed(prog.median, 2) + " %** of one core (min " + Fixed(prog.min, 2) +
-           ", max " + Fixed(prog.max, 2) + ", n=" + std::to_string(prog.n) + ") — goal ≤ 2 %: **" +
-           (prog.n && prog.median <= 2.0 ? "met" : "not met") + "**");
-  cpu.Line("- Wine server over the same interval: median **" + Fixed(server.median, 2) + " %** (idle floor " +
-           Fixed(idle.median, 2) + " %, so ≈ " + Fixed(server.median - idle.median, 2) +
-           " % attributable to the waiting program)");
+  cpu.Line("- Program: median **" + Fixed(prog.median, 2) + " %** of one core (min " +
+           Fixed(prog.min, 2) + ", max " + Fixed(prog.max, 2) + ", n=" + std::to_string(prog.n) +
+           ") — goal ≤ 2 %: **" + (prog.n && prog.median <= 2.0 ? "met" : "not met") + "**");
+  cpu.Line("- Wine server over the same interval: median **" + Fixed(server.median, 2) +
+           " %** (idle floor " + Fixed(idle.median, 2) + " %, so ≈ " +
+           Fixed(server.median - idle.median, 2) + " % attributable to the waiting program)");
   if (programByProc.size() != programShare.size())
-    cpu.Line("- The program's Linux process was not found in " + std::to_string(programShare.size() - programByProc.size()) +
+    cpu.Line("- The program's Linux process was not found in " +
+             std::to_string(programShare.size() - programByProc.size()) +
              " run(s): the thread times stand in there");
   if (serverPid <= 0) cpu.Line("- Wine server pid not given: its share was not measured");
   if (failures) cpu.Line("- Failed runs (not counted): " + std::to_string(failures));
 
   const Stats cancel = Summarise(cancelMs);
   Report latency;
-  latency.Line("During the wait (host refusing), from posting `BM_CLICK` to Cancel to the end of the program's "
-               "process (`WaitForSingleObject` on its handle), in ms.");
+  latency.Line(
+      "During the wait (host refusing), from posting `BM_CLICK` to Cancel to the end of the "
+      "program's "
+      "process (`WaitForSingleObject` on its handle), in ms.");
   latency.Line();
   latency.RunsTable({"Cancel → process end"}, {cancelMs});
   latency.Line();

@@ -11,10 +11,11 @@ std::wstring Lines(std::initializer_list<std::wstring_view> lines) {
   return text;
 }
 
-std::wstring UpToDate(const std::wstring& installed, const std::wstring& shippedPath, const std::wstring& shipped,
-                      bool deleted) {
+std::wstring UpToDate(const std::wstring& installed, const std::wstring& shippedPath,
+                      const std::wstring& shipped, bool deleted) {
   return Lines({L"The current Quandrel.dll Version: " + installed, L"is upto date the", shippedPath,
-                L"Quandrel.dll Version: " + shipped, deleted ? L"has been deleted" : L"has NOT been deleted"});
+                L"Quandrel.dll Version: " + shipped,
+                deleted ? L"has been deleted" : L"has NOT been deleted"});
 }
 
 std::wstring Installed(const std::wstring& version) {
@@ -27,11 +28,13 @@ std::wstring InstalledNotRegistered(const std::wstring& version, int exitCode) {
 }
 
 std::wstring NotInstalled() {
-  return Lines({L"Quandrel.dll ", L"Version: ", L"NOT INSTALLED OR REGISTERED", L"SEE MANUAL INSTALLATION",
-                L"in the Fennick Help file"});
+  return Lines({L"Quandrel.dll ", L"Version: ", L"NOT INSTALLED OR REGISTERED",
+                L"SEE MANUAL INSTALLATION", L"in the Fennick Help file"});
 }
 
-std::wstring Missing(const std::wstring& shippedPath) { return Lines({L"No Quandrel.dll found at", shippedPath}); }
+std::wstring Missing(const std::wstring& shippedPath) {
+  return Lines({L"No Quandrel.dll found at", shippedPath});
+}
 
 std::wstring Offer(const std::wstring& installed, const std::wstring& shipped) {
   return Lines({L"The current Quandrel.dll ", L"Version: " + installed, L"Needs to be updated to",
@@ -45,7 +48,8 @@ std::wstring Waiting() { return Lines({L"Waiting for the Corvex IDE", L"To be cl
 std::wstring InProgress() { return Lines({L"Update in progress", L"Please wait"}); }
 
 std::wstring Updated(const std::wstring& from, const std::wstring& to) {
-  return Lines({L"Quandrel.dll Version: " + from, L"has being updated to", L"Quandrel.dll Version: " + to});
+  return Lines(
+      {L"Quandrel.dll Version: " + from, L"has being updated to", L"Quandrel.dll Version: " + to});
 }
 
 std::wstring UpdatedNotRegistered(const std::wstring& version, int exitCode) {
@@ -54,13 +58,14 @@ std::wstring UpdatedNotRegistered(const std::wstring& version, int exitCode) {
 }
 
 std::wstring InUse() {
-  return Lines({L"There was an Error while updating the Quandrel.dll", L"please make sure that 'No Application'",
-                L"is referencing the Quandrel.dll"});
+  return Lines({L"There was an Error while updating the Quandrel.dll",
+                L"please make sure that 'No Application'", L"is referencing the Quandrel.dll"});
 }
 
 std::wstring Restored(const std::wstring& from, const std::wstring& to) {
   return Lines({L"There was an Error while updating the Quandrel.dll",
-                L"The new Version: " + to + L" could not be installed", L"Version: " + from + L" has been restored"});
+                L"The new Version: " + to + L" could not be installed",
+                L"Version: " + from + L" has been restored"});
 }
 
 }  // namespace tarnwell::e2e

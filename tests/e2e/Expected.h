@@ -30,8 +30,8 @@ std::wstring Lines(std::initializer_list<std::wstring_view> lines);
 // ---- at start-up ----
 
 // The shipped copy is not newer; `deleted` tells whether it went to the trash.
-std::wstring UpToDate(const std::wstring& installed, const std::wstring& shippedPath, const std::wstring& shipped,
-                      bool deleted);
+std::wstring UpToDate(const std::wstring& installed, const std::wstring& shippedPath,
+                      const std::wstring& shipped, bool deleted);
 // No installed copy: the shipped one was moved in and registered.
 std::wstring Installed(const std::wstring& version);
 // No installed copy: the shipped one was moved in, but regsvr32 failed with `exitCode`.

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "tests/e2e/Expected.h"
-#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
+#include "tests/e2e/driver/Scenario.h"
 
 namespace tarnwell::e2e {
 namespace {
@@ -79,15 +79,6 @@ HWND WaitForHostWindow(DWORD id) {
   return found;
 }
 
-// Posts a close request to a host window and waits until its process has ended.
-bool CloseHost(HWND host) {
-  DWORD id = 0;
-  GetWindowThreadProcessId(host, &id);
-  platform::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
-  if (!process || !PostMessageW(host, WM_CLOSE, 0, 0)) return false;
-  return WaitForSingleObject(process.get(), kExitTimeoutMs) == WAIT_OBJECT_0;
-}
-
 // A copy of the marker program planted at `path`; it and its trace are removed at the end.
 class Planted {
  public:
@@ -137,7 +128,8 @@ void GiveUpWhileTheHostStaysOpen(const GiveUp& how) {
   ASSERT_TRUE(WaitForText(started.window, Waiting()));
   ExpectWindow(started.window, Waiting(), kOrange, Buttons::Cancel);
   if (how.hostMode == L"refuse") {
-    EXPECT_TRUE(WaitUntil([&] { return HostLogCount(s, L"close-refused") == 1; })) << "no close request came";
+    EXPECT_TRUE(WaitUntil([&] { return HostLogCount(s, L"close-refused") == 1; }))
+        << "no close request came";
   }
 
   ASSERT_TRUE(how.closeBox ? e2e::CloseWindow(started.window) : Click(started.window, kCancelId));
@@ -157,9 +149,13 @@ void GiveUpWhileTheHostStaysOpen(const GiveUp& how) {
   ExpectLibraryKept(s);
 }
 
-TEST(FaultHostStaysOpen, RefusingHostThenCancel) { GiveUpWhileTheHostStaysOpen({L"refuse", false}); }
+TEST(FaultHostStaysOpen, RefusingHostThenCancel) {
+  GiveUpWhileTheHostStaysOpen({L"refuse", false});
+}
 
-TEST(FaultHostStaysOpen, DisabledHostIsNotAskedThenCancel) { GiveUpWhileTheHostStaysOpen({L"disabled", false}); }
+TEST(FaultHostStaysOpen, DisabledHostIsNotAskedThenCancel) {
+  GiveUpWhileTheHostStaysOpen({L"disabled", false});
+}
 
 TEST(FaultHostStaysOpen, DisabledHostIsNotAskedThenTheWindowIsClosed) {
   GiveUpWhileTheHostStaysOpen({L"disabled", true});
@@ -185,7 +181,10 @@ TEST(FaultHostStaysOpen, HostWindowAppearingDuringTheWaitIsWaitedFor) {
   ASSERT_TRUE(CloseHost(first));
   // With the first host gone the program must go on waiting for the second.
   EXPECT_FALSE(WaitUntil(
-      [&] { return ReadWindow(started.window).label.text != Waiting() || !s.RegistrationLog().empty(); }, kNoticeMs));
+      [&] {
+        return ReadWindow(started.window).label.text != Waiting() || !s.RegistrationLog().empty();
+      },
+      kNoticeMs));
   EXPECT_EQ(ReadWindow(started.window).label.text, Waiting());
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
   EXPECT_TRUE(s.RegistrationLog().empty());
@@ -194,7 +193,8 @@ TEST(FaultHostStaysOpen, HostWindowAppearingDuringTheWaitIsWaitedFor) {
   ASSERT_TRUE(WaitForText(started.window, Updated(L"1.2.3.4", L"1.2.3.5")));
   ExpectWindow(started.window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
   ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
-  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 3; })) << "the host was not started again";
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 3; }))
+      << "the host was not started again";
   EXPECT_EQ(PressOk(program, started.window), kCurrent);
   // Only the two close requests the test sent: the program asked neither window.
   EXPECT_EQ(HostLogCount(s, L"close-request"), 2u);
@@ -211,9 +211,9 @@ TEST(FaultHostExecutableMissing, NoRestartAndNoMessage) {
   ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
   const std::wstring hostCopy = elsewhere + L"\\CorvexIDE.exe";
   const std::wstring hostLog = elsewhere + L"\\CorvexIDE.log";
-  ASSERT_TRUE(
-      CopyFileW(FixtureFile(L"corvex\\CorvexIDE.exe").c_str(), hostCopy.c_str(), TRUE));
-  ASSERT_TRUE(WritePrivateProfileStringW(L"Corvex", L"Log", hostLog.c_str(), (elsewhere + L"\\CorvexIDE.ini").c_str()));
+  ASSERT_TRUE(CopyFileW(FixtureFile(L"corvex\\CorvexIDE.exe").c_str(), hostCopy.c_str(), TRUE));
+  ASSERT_TRUE(WritePrivateProfileStringW(L"Corvex", L"Log", hostLog.c_str(),
+                                         (elsewhere + L"\\CorvexIDE.ini").c_str()));
   Process host = s.Run(hostCopy, L"");
   ASSERT_NE(WaitForHostWindow(host.Id()), nullptr);
   ASSERT_FALSE(FileExists(s.HostPath()));
@@ -227,7 +227,8 @@ TEST(FaultHostExecutableMissing, NoRestartAndNoMessage) {
   ASSERT_TRUE(WaitForText(started.window, Updated(L"1.2.3.4", L"1.2.3.5")));
   ExpectWindow(started.window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
   EXPECT_EQ(host.WaitForExit(), 0u) << "the host was not closed";
-  EXPECT_EQ(program.VisibleWindows(), std::vector<HWND>{started.window}) << "a message box is showing";
+  EXPECT_EQ(program.VisibleWindows(), std::vector<HWND>{started.window})
+      << "a message box is showing";
   ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
   EXPECT_EQ(PressOk(program, started.window), kCurrent);
   EXPECT_EQ(RunningCopiesOf(hostCopy), 0u);
@@ -279,7 +280,8 @@ TEST(FaultWindowClosed, DuringRegistrationTheUpdateIsFinished) {
   EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"1.2.3.5");
   EXPECT_FALSE(FileExists(s.ShippedPath()));
   EXPECT_TRUE(BackupsLeft(s).empty());
-  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; }))
+      << "the host was not started again";
   EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
   ExpectLibraryKept(s);
 }
@@ -310,7 +312,8 @@ TEST(FaultSecondInstance, DuringAnUpdateEndsAtOnceAndTheFirstCompletes) {
   ASSERT_TRUE(WaitForText(started.window, Updated(L"1.2.3.4", L"1.2.3.5")));
   ExpectWindow(started.window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
   ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
-  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; }))
+      << "the host was not started again";
   EXPECT_EQ(PressOk(first, started.window), kCurrent);
   EXPECT_EQ(HostStarts(s).size(), 2u);
   ExpectLibraryKept(s);
@@ -416,12 +419,12 @@ TEST(FaultPlantedPrograms, ProgramExeAtTheDriveRootIsNeverRunForTheRestart) {
 
   ASSERT_TRUE(Click(started.window, kOkId));
   ASSERT_TRUE(WaitForText(started.window, Updated(L"1.2.3.4", L"1.2.3.5")));
-  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; }))
+      << "the host was not started again";
   EXPECT_EQ(PressOk(program, started.window), kCurrent);
   EXPECT_FALSE(root.Ran());
   EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
-  EXPECT_EQ(HostStarts(s),
-            std::vector<std::wstring>(2, StartedByFullPath(s.HostPath())));
+  EXPECT_EQ(HostStarts(s), std::vector<std::wstring>(2, StartedByFullPath(s.HostPath())));
   ExpectLibraryKept(s);
 }
 
@@ -451,23 +454,23 @@ TEST(FaultPlantedLibrary, VersionDllBesideTheProgramIsNeverLoaded) {
   s.Ship(L"1.2.3.4");
   const std::wstring planted = s.ProgramFolder() + L"\\version.dll";
   const std::wstring marker = s.ProgramFolder() + L"\\planted-marker.txt";
-  ASSERT_TRUE(CopyFileW(FixtureFile(L"planted\\version.dll").c_str(),
-                        planted.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(FixtureFile(L"planted\\version.dll").c_str(), planted.c_str(), FALSE));
   const EnvironmentVariable markerPath(L"TARNWELL_PLANTED_MARKER", marker);
   // Wine takes its DLL overrides from the environment it was started with, not from one a
   // program sets for its children; the test runner (cmake/wine-run) sets version=n,b.
   std::wstring overrides(32768, L'\0');
-  overrides.resize(GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides.data(), static_cast<DWORD>(overrides.size())));
+  overrides.resize(GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides.data(),
+                                           static_cast<DWORD>(overrides.size())));
   if (overrides.find(L"version=n,b") == std::wstring::npos) {
-    GTEST_SKIP() << "needs WINEDLLOVERRIDES with version=n,b in the environment Wine starts with (cmake/wine-run sets it)";
+    GTEST_SKIP() << "needs WINEDLLOVERRIDES with version=n,b in the environment Wine starts with "
+                    "(cmake/wine-run sets it)";
   }
 
   // The planted copy is live: a program that imports user32 directly, started from the same
   // folder, loads it before its first line runs.
   {
     const std::wstring contrast = s.ProgramFolder() + L"\\CorvexIDE.exe";
-    ASSERT_TRUE(CopyFileW(FixtureFile(L"corvex\\CorvexIDE.exe").c_str(),
-                          contrast.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(FixtureFile(L"corvex\\CorvexIDE.exe").c_str(), contrast.c_str(), FALSE));
     Process run = s.Run(contrast, L"");
     const bool marked = WaitUntil([&] { return FileExists(marker); });
     run.Kill();
@@ -504,13 +507,15 @@ const char* NameOf(Bad bad) {
   return "?";
 }
 
-constexpr Bad kBadFiles[] = {Bad::Folder, Bad::Empty, Bad::TruncatedLibrary, Bad::Text, Bad::HundredMegabytesOfZeros};
+constexpr Bad kBadFiles[] = {Bad::Folder, Bad::Empty, Bad::TruncatedLibrary, Bad::Text,
+                             Bad::HundredMegabytesOfZeros};
 
 bool WriteFileBytes(const std::wstring& path, const void* data, DWORD size) {
-  platform::FileHandle file(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  platform::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  return file && (size == 0 || (WriteFile(file.get(), data, size, &written, nullptr) && written == size));
+  return file &&
+         (size == 0 || (WriteFile(file.get(), data, size, &written, nullptr) && written == size));
 }
 
 bool Make(Bad bad, const std::wstring& path) {
@@ -529,11 +534,12 @@ bool Make(Bad bad, const std::wstring& path) {
     }
     case Bad::HundredMegabytesOfZeros: {
       // Set by its end, not written: the file system leaves it sparse, so it costs no time.
-      platform::FileHandle file(
-          CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      platform::FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
       LARGE_INTEGER size{};
       size.QuadPart = 100LL * 1024 * 1024;
-      return file && SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.get());
+      return file && SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) &&
+             SetEndOfFile(file.get());
     }
   }
   return false;
@@ -549,7 +555,8 @@ TEST(FaultBadShippedCopy, IsReportedAndTrashedAndTheInstalledCopyIsKept) {
     const Started started = AwaitWindow(program);
 
     EXPECT_EQ(started.boxes, std::vector<std::wstring>{kNoVersionBox});
-    ExpectWindow(started.window, UpToDate(L"1.2.3.4", s.ShippedPath(), L"", true), kRed, Buttons::Ok);
+    ExpectWindow(started.window, UpToDate(L"1.2.3.4", s.ShippedPath(), L"", true), kRed,
+                 Buttons::Ok);
     EXPECT_EQ(PressOk(program, started.window), kCurrent);
     EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
     EXPECT_EQ(GetFileAttributesW(s.ShippedPath().c_str()), INVALID_FILE_ATTRIBUTES);
@@ -569,7 +576,8 @@ TEST(FaultBadInstalledCopy, IsLeftAloneAndTheShippedCopyIsKept) {
     const Started started = AwaitWindow(program);
 
     EXPECT_EQ(started.boxes, std::vector<std::wstring>{kNoVersionBox});
-    ExpectWindow(started.window, UpToDate(L"", s.ShippedPath(), L"1.2.3.5", false), kRed, Buttons::Ok);
+    ExpectWindow(started.window, UpToDate(L"", s.ShippedPath(), L"1.2.3.5", false), kRed,
+                 Buttons::Ok);
     EXPECT_EQ(PressOk(program, started.window), kFailed);
     EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
     EXPECT_NE(GetFileAttributesW(s.InstalledPath().c_str()), INVALID_FILE_ATTRIBUTES);
@@ -588,7 +596,8 @@ TEST(FaultVersionExtremes, LowestInstalledIsReplacedByHighest) {
 
   EXPECT_TRUE(started.boxes.empty());
   ASSERT_TRUE(WaitForText(started.window, Updated(L"0.0.0.0", L"65535.65535.65535.65535")));
-  ExpectWindow(started.window, Updated(L"0.0.0.0", L"65535.65535.65535.65535"), kGreen, Buttons::Ok);
+  ExpectWindow(started.window, Updated(L"0.0.0.0", L"65535.65535.65535.65535"), kGreen,
+               Buttons::Ok);
   ExpectRegistrations(s, {{L"unregister", L"0.0.0.0"}, {L"register", L"65535.65535.65535.65535"}});
   EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"65535.65535.65535.65535");
   EXPECT_FALSE(FileExists(s.ShippedPath()));
@@ -604,7 +613,8 @@ TEST(FaultVersionExtremes, HighestInstalledIsKeptOverLowest) {
   const Started started = AwaitWindow(program);
 
   EXPECT_TRUE(started.boxes.empty());
-  ExpectWindow(started.window, UpToDate(L"65535.65535.65535.65535", s.ShippedPath(), L"0.0.0.0", true), kRed,
+  ExpectWindow(started.window,
+               UpToDate(L"65535.65535.65535.65535", s.ShippedPath(), L"0.0.0.0", true), kRed,
                Buttons::Ok);
   EXPECT_EQ(PressOk(program, started.window), kCurrent);
   EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"65535.65535.65535.65535");

@@ -5,8 +5,8 @@
 
 #include <shlobj.h>
 
-#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
+#include "tests/e2e/driver/Scenario.h"
 
 namespace tarnwell::e2e {
 namespace {
@@ -27,21 +27,14 @@ bool WaitForLogLine(const Scenario& scenario, const std::wstring& line) {
   return WaitUntil([&] { return HostLogHas(scenario, line); });
 }
 
-// Asks the host to close and waits until its process has ended.
-void CloseAndAwaitExit(HWND host) {
-  DWORD id = 0;
-  GetWindowThreadProcessId(host, &id);
-  platform::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
-  ASSERT_TRUE(process);
-  ASSERT_TRUE(PostMessageW(host, WM_CLOSE, 0, 0));
-  ASSERT_EQ(WaitForSingleObject(process.get(), kExitTimeoutMs), WAIT_OBJECT_0);
-}
-
 TEST(QuandrelFixture, CarriesTheVersionItWasBuiltWith) {
   const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-      {L"1.2.3.4", L"1.2.3.4"},         {L"1.2.10.0", L"1.2.10.0"},
-      {L"1.0.0.300", L"1.0.0.300"},     {L"65535.65535.65535.65535", L"65535.65535.65535.65535"},
-      {L"1.2.3.5-register-fails", L"1.2.3.5"}, {L"unversioned", L"none"},
+      {L"1.2.3.4", L"1.2.3.4"},
+      {L"1.2.10.0", L"1.2.10.0"},
+      {L"1.0.0.300", L"1.0.0.300"},
+      {L"65535.65535.65535.65535", L"65535.65535.65535.65535"},
+      {L"1.2.3.5-register-fails", L"1.2.3.5"},
+      {L"unversioned", L"none"},
   };
   for (const auto& [fixture, version] : cases) {
     SCOPED_TRACE(Narrow(fixture));
@@ -55,13 +48,15 @@ TEST(QuandrelFixture, RegistrationLogsTheCallAndReportsThroughRegSvr32) {
   ASSERT_TRUE(CopyFileW(Scenario::FixturePath(L"1.2.3.4").c_str(), copy.c_str(), FALSE));
   const std::wstring failing = scenario.ProgramFolder() + L"\\failing\\Quandrel.dll";
   CreateDirectoryW((scenario.ProgramFolder() + L"\\failing").c_str(), nullptr);
-  ASSERT_TRUE(CopyFileW(Scenario::FixturePath(L"1.2.3.5-register-fails").c_str(), failing.c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileW(Scenario::FixturePath(L"1.2.3.5-register-fails").c_str(), failing.c_str(), FALSE));
 
   EXPECT_EQ(scenario.Run(RegSvr32(), L"/s \"" + copy + L"\"").WaitForExit(), 0u);
   EXPECT_EQ(scenario.Run(RegSvr32(), L"/u /s \"" + copy + L"\"").WaitForExit(), 0u);
   EXPECT_EQ(scenario.Run(RegSvr32(), L"/s \"" + failing + L"\"").WaitForExit(), 5u);
 
-  const std::vector<std::wstring> expected = {L"register " + copy + L" 1.2.3.4", L"unregister " + copy + L" 1.2.3.4",
+  const std::vector<std::wstring> expected = {L"register " + copy + L" 1.2.3.4",
+                                              L"unregister " + copy + L" 1.2.3.4",
                                               L"register " + failing + L" 1.2.3.5"};
   EXPECT_EQ(scenario.RegistrationLog(), expected);
 }
@@ -73,9 +68,9 @@ TEST(CorvexFixture, ClosesOnACloseRequestAndLogsItsLife) {
   ASSERT_NE(host, nullptr);
   EXPECT_TRUE(IsWindowEnabled(host));
 
-  ASSERT_NO_FATAL_FAILURE(CloseAndAwaitExit(host));
-  const std::vector<std::wstring> expected = {StartedByFullPath(scenario.HostPath()), L"close-request", L"window-gone",
-                                              L"exit"};
+  ASSERT_TRUE(CloseHost(host));
+  const std::vector<std::wstring> expected = {StartedByFullPath(scenario.HostPath()),
+                                              L"close-request", L"window-gone", L"exit"};
   EXPECT_EQ(scenario.HostLog(), expected);
 }
 
@@ -116,7 +111,7 @@ TEST(CorvexFixture, HeldFileCannotBeDeletedUntilTheHostHasExited) {
   EXPECT_FALSE(DeleteFileW(held.c_str()));
   EXPECT_TRUE(FileExists(held));
 
-  ASSERT_NO_FATAL_FAILURE(CloseAndAwaitExit(host));
+  ASSERT_TRUE(CloseHost(host));
   EXPECT_TRUE(DeleteFileW(held.c_str()));
 }
 

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "tests/e2e/Expected.h"
-#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
+#include "tests/e2e/driver/Scenario.h"
 
 namespace tarnwell::e2e {
 namespace {
@@ -154,7 +154,8 @@ int wmain(int argc, wchar_t** argv) {
   const int failed = RUN_ALL_TESTS();
   // A state name matching no case would otherwise pass.
   if (::testing::UnitTest::GetInstance()->test_to_run_count() != 1) {
-    std::fprintf(stderr, "screenshot_driver: no state named %s\n", tarnwell::e2e::Narrow(state).c_str());
+    std::fprintf(stderr, "screenshot_driver: no state named %s\n",
+                 tarnwell::e2e::Narrow(state).c_str());
     return 2;
   }
   return failed;

@@ -8,15 +8,16 @@
 #include <string_view>
 
 #include "tests/e2e/Expected.h"
-#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
+#include "tests/e2e/driver/Scenario.h"
 
 namespace tarnwell::e2e {
 namespace {
 
 // The window as the start-up check leaves it: text, colour as drawn (and no other label
 // colour), buttons, topmost, and every control inside the window.
-void ExpectShown(HWND window, const std::wstring& text, COLORREF colour, Buttons buttons, bool topmost = true) {
+void ExpectShown(HWND window, const std::wstring& text, COLORREF colour, Buttons buttons,
+                 bool topmost = true) {
   ASSERT_NE(window, nullptr) << "the program showed no window";
   ExpectWindow(window, text, colour, buttons);
   const WindowState state = ReadWindow(window);
@@ -68,7 +69,9 @@ void ExpectShippedCopyTrashed(const std::wstring& installed, const std::wstring&
   EXPECT_TRUE(s.RegistrationLog().empty());
 }
 
-TEST(UpToDate, EqualVersionsSendTheShippedCopyToTheTrash) { ExpectShippedCopyTrashed(L"1.2.3.4", L"1.2.3.4"); }
+TEST(UpToDate, EqualVersionsSendTheShippedCopyToTheTrash) {
+  ExpectShippedCopyTrashed(L"1.2.3.4", L"1.2.3.4");
+}
 
 TEST(UpToDate, NewerInstalledCopyIsKeptAndTheOlderShippedOneTrashed) {
   ExpectShippedCopyTrashed(L"1.2.3.5", L"1.2.3.4");
@@ -219,7 +222,9 @@ void ExpectUpdatedAtOnce(const std::wstring& installed, const std::wstring& ship
   EXPECT_EQ(PressOk(program, window), kCurrent);
 }
 
-TEST(UpdateDecision, PartAbove255ComparesAsANumber) { ExpectUpdatedAtOnce(L"1.0.0.0", L"1.0.0.300"); }
+TEST(UpdateDecision, PartAbove255ComparesAsANumber) {
+  ExpectUpdatedAtOnce(L"1.0.0.0", L"1.0.0.300");
+}
 
 TEST(UpdateDecision, TenIsNewerThanNine) { ExpectUpdatedAtOnce(L"1.2.9.0", L"1.2.10.0"); }
 

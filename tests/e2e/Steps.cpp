@@ -19,14 +19,17 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 ::testing::AssertionResult WaitForText(HWND window, const std::wstring& text, DWORD timeoutMs) {
   std::wstring last;
   // A window that has gone will not read `text` again.
-  if (WaitUntil([&] { return (last = ReadWindow(window).label.text) == text || !IsWindow(window); }, timeoutMs) &&
+  if (WaitUntil([&] { return (last = ReadWindow(window).label.text) == text || !IsWindow(window); },
+                timeoutMs) &&
       last == text)
     return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "the label never read\n" << Narrow(text) << "\nlast read:\n" << Narrow(last);
+  return ::testing::AssertionFailure() << "the label never read\n"
+                                       << Narrow(text) << "\nlast read:\n"
+                                       << Narrow(last);
 }
 
-HWND StageUpdateWithHostRunning(Scenario& s, const std::wstring& installed, const std::wstring& shipped,
-                                const HostSettings& host) {
+HWND StageUpdateWithHostRunning(Scenario& s, const std::wstring& installed,
+                                const std::wstring& shipped, const HostSettings& host) {
   s.InstallHost(host);
   HWND window = s.StartHost();
   s.Install(installed);
@@ -59,6 +62,14 @@ std::optional<DWORD> PressOk(Program& program, HWND window) {
   return program.WaitForExit();
 }
 
+bool CloseHost(HWND host) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(host, &id);
+  platform::KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  if (!process || !PostMessageW(host, WM_CLOSE, 0, 0)) return false;
+  return WaitForSingleObject(process.get(), kExitTimeoutMs) == WAIT_OBJECT_0;
+}
+
 std::wstring FixtureFile(const std::wstring& relativePath) {
   return WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\" + relativePath;
 }
@@ -80,8 +91,8 @@ void ExpectTrashHolds(const Scenario& s, std::wstring_view fixture) {
 }
 
 HeldOpen::HeldOpen(const std::wstring& path)
-    : file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                        nullptr)) {}
+    : file_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 std::vector<Registration> Registrations(const Scenario& s) {
   std::vector<Registration> calls;
@@ -90,15 +101,18 @@ std::vector<Registration> Registrations(const Scenario& s) {
     if (first == std::wstring::npos || first == last)
       calls.push_back({line, {}, {}});
     else
-      calls.push_back({line.substr(0, first), line.substr(first + 1, last - first - 1), line.substr(last + 1)});
+      calls.push_back(
+          {line.substr(0, first), line.substr(first + 1, last - first - 1), line.substr(last + 1)});
   }
   return calls;
 }
 
-void ExpectRegistrations(const std::vector<Registration>& calls, const Scenario& s, const ExpectedCalls& expected) {
+void ExpectRegistrations(const std::vector<Registration>& calls, const Scenario& s,
+                         const ExpectedCalls& expected) {
   ASSERT_EQ(calls.size(), expected.size()) << "regsvr32 calls";
   for (std::size_t i = 0; i < calls.size(); ++i) {
-    SCOPED_TRACE("call " + std::to_string(i) + ": " + Narrow(calls[i].verb + L" " + calls[i].version));
+    SCOPED_TRACE("call " + std::to_string(i) + ": " +
+                 Narrow(calls[i].verb + L" " + calls[i].version));
     EXPECT_EQ(calls[i].verb, expected[i].first);
     EXPECT_TRUE(SamePath(calls[i].path, s.InstalledPath())) << Narrow(calls[i].path);
     EXPECT_EQ(calls[i].version, expected[i].second);
@@ -118,7 +132,9 @@ std::vector<std::wstring> HostStarts(const std::vector<std::wstring>& log) {
 
 std::vector<std::wstring> HostStarts(const Scenario& s) { return HostStarts(s.HostLog()); }
 
-std::wstring StartedByFullPath(const std::wstring& hostPath) { return L"start \"" + hostPath + L"\""; }
+std::wstring StartedByFullPath(const std::wstring& hostPath) {
+  return L"start \"" + hostPath + L"\"";
+}
 
 std::size_t HostLogCount(const Scenario& s, const std::wstring& line) {
   const auto log = s.HostLog();

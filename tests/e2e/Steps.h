@@ -28,14 +28,18 @@ namespace tarnwell::e2e {
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kSettleTimeoutMs);
 
 // Waits until the label reads `text`; a failure names what it read last.
-::testing::AssertionResult WaitForText(HWND window, const std::wstring& text, DWORD timeoutMs = kWindowTimeoutMs);
+::testing::AssertionResult WaitForText(HWND window, const std::wstring& text,
+                                       DWORD timeoutMs = kWindowTimeoutMs);
 
 // ---- setting up ----
 
 // An update waiting for the user: the host installed with `host` and running, `installed` in the
 // system folder and `shipped` beside the program. The host's window; nullptr if none showed.
-HWND StageUpdateWithHostRunning(Scenario& s, const std::wstring& installed, const std::wstring& shipped,
-                                const HostSettings& host = {});
+HWND StageUpdateWithHostRunning(Scenario& s, const std::wstring& installed,
+                                const std::wstring& shipped, const HostSettings& host = {});
+
+// Posts a close request to a host window and waits until its process has ended.
+bool CloseHost(HWND host);
 
 // ---- the window ----
 
@@ -88,7 +92,8 @@ std::vector<Registration> Registrations(const Scenario& s);
 using ExpectedCalls = std::vector<std::pair<std::wstring, std::wstring>>;
 
 // The calls, each made for the installed copy, as verb and version.
-void ExpectRegistrations(const std::vector<Registration>& calls, const Scenario& s, const ExpectedCalls& expected);
+void ExpectRegistrations(const std::vector<Registration>& calls, const Scenario& s,
+                         const ExpectedCalls& expected);
 // The same for the calls logged so far.
 void ExpectRegistrations(const Scenario& s, const ExpectedCalls& expected);
 

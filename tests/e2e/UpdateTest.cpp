@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "tests/e2e/Expected.h"
-#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
+#include "tests/e2e/driver/Scenario.h"
 
 namespace tarnwell::e2e {
 namespace {
@@ -42,7 +42,8 @@ TEST(OfferedUpdate, ClosesTheHostReplacesTheLibraryAndRestartsTheHostOnce) {
   EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"1.2.3.5");
   ExpectTrashHolds(s, L"1.2.3.4");
 
-  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; }))
+      << "the host was not started again";
   EXPECT_EQ(PressOk(program, window), kCurrent);
   // The program has ended: whatever it started is running or was never started.
   EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
@@ -54,7 +55,8 @@ TEST(OfferedUpdate, HostThatReleasesTheLibraryOnlyAsItExitsIsWaitedFor) {
   Scenario s;
   HostSettings host;
   host.holdFile = s.InstalledPath();
-  host.lingerMs = 1500;  // far inside the program's wait for the process, far beyond its window's end
+  host.lingerMs =
+      1500;  // far inside the program's wait for the process, far beyond its window's end
   s.InstallHost(host);
   s.Install(L"1.2.3.4");
   s.Ship(L"1.2.3.5");
@@ -74,7 +76,8 @@ TEST(OfferedUpdate, HostThatReleasesTheLibraryOnlyAsItExitsIsWaitedFor) {
   EXPECT_EQ(FileVersionOf(s.InstalledPath()), L"1.2.3.5");
   EXPECT_FALSE(FileExists(s.ShippedPath()));
 
-  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; }))
+      << "the host was not started again";
   EXPECT_EQ(PressOk(program, window), kCurrent);
   EXPECT_EQ(HostStarts(s).size(), 2u);
   EXPECT_TRUE(BackupsLeft(s).empty());
@@ -137,7 +140,8 @@ void StopTheWait(const std::function<bool(HWND)>& stop) {
   ASSERT_TRUE(Click(window, kOkId));
   ASSERT_TRUE(WaitForText(window, Waiting()));
   ExpectWindow(window, Waiting(), kOrange, Buttons::Cancel);
-  EXPECT_TRUE(WaitUntil([&] { return HostLogHas(s, L"close-refused"); })) << "no close request reached the host";
+  EXPECT_TRUE(WaitUntil([&] { return HostLogHas(s, L"close-refused"); }))
+      << "no close request reached the host";
 
   ASSERT_TRUE(stop(window));
   EXPECT_EQ(program.WaitForExit(), kCancelled);
@@ -165,14 +169,16 @@ TEST(UpdateWaitForHost, CloseBoxEndsTheProgramAndChangesNothing) {
 TEST(UpdateWaitForHost, CancelWhileTheClosedHostIsStillExitingChangesNothing) {
   Scenario s;
   HostSettings settings;
-  settings.lingerMs = 8000;  // well past the Cancel below, inside the program's wait for the process
+  settings.lingerMs =
+      8000;  // well past the Cancel below, inside the program's wait for the process
   ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5", settings), nullptr);
   Program program = s.Start();
   HWND window = program.WaitForWindow();
   ExpectWindow(window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
 
   ASSERT_TRUE(Click(window, kOkId));
-  ASSERT_TRUE(WaitUntil([&] { return HostLogHas(s, L"window-gone"); })) << "the host's window did not close";
+  ASSERT_TRUE(WaitUntil([&] { return HostLogHas(s, L"window-gone"); }))
+      << "the host's window did not close";
   ASSERT_FALSE(HostLogHas(s, L"exit")) << "the host ended too soon for this test";
   ExpectWindow(window, Waiting(), kOrange, Buttons::Cancel);
   ASSERT_TRUE(Click(window, kCancelId));
@@ -232,7 +238,8 @@ TEST(UpdateLibraryInUse, NewCopyThatCannotBeMovedInBringsTheOldOneBack) {
   EXPECT_TRUE(BackupsLeft(s).empty());
 
   // The host was closed for the update, so it comes back whatever the outcome.
-  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; })) << "the host was not started again";
+  EXPECT_TRUE(WaitUntil([&] { return HostStarts(s).size() >= 2; }))
+      << "the host was not started again";
   EXPECT_EQ(PressOk(program, window), kFailed);
   EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
   EXPECT_EQ(HostStarts(s), std::vector<std::wstring>(2, StartedByFullPath(s.HostPath())));

@@ -19,11 +19,12 @@
 #include <string_view>
 #include <vector>
 
+#include "app/modDllUp.h"
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
 #include "tests/e2e/Expected.h"
-#include "tests/e2e/driver/Scenario.h"
 #include "tests/e2e/Steps.h"
+#include "tests/e2e/driver/Scenario.h"
 #include "tests/support/Capture.h"
 
 namespace tarnwell::e2e {
@@ -50,14 +51,8 @@ using tarnwell::testing::Render;
 
 double Px(double twips) { return twips * ScreenDpi() / 1440.0; }
 
-std::vector<std::wstring> SplitLines(std::wstring_view text) {
-  std::vector<std::wstring> lines;
-  for (;;) {
-    const auto end = text.find(L"\r\n");
-    lines.emplace_back(text.substr(0, end));
-    if (end == std::wstring_view::npos) return lines;
-    text.remove_prefix(end + 2);
-  }
+std::vector<std::wstring_view> SplitLines(const std::wstring& text) {
+  return modDllUp::SplitLines(std::wstring_view(text));
 }
 
 // The label's design font (MS Sans Serif, 8.25 pt, bold), measured in this process: the same
@@ -113,8 +108,8 @@ Rect InClient(const Rect& screen, const Rect& client) {
 }
 
 std::string Describe(const Rect& r) {
-  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
-         std::to_string(r.bottom) + ")";
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
 }
 
 // ---- the window's pixels ----
@@ -125,11 +120,12 @@ std::string Describe(const Rect& r) {
 // title bar at least half as often. Opaque pixels are those that look the same drawn on black
 // and on white.
 bool CaptionShowsIcon(HWND window, const std::wstring& programPath) {
-  platform::ModuleHandle module(
-      LoadLibraryExW(programPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+  platform::ModuleHandle module(LoadLibraryExW(
+      programPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
-  platform::IconHandle icon(
-      module ? static_cast<HICON>(LoadImageW(module.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, 0)) : nullptr);
+  platform::IconHandle icon(module ? static_cast<HICON>(LoadImageW(
+                                         module.get(), MAKEINTRESOURCEW(1), IMAGE_ICON, cx, cy, 0))
+                                   : nullptr);
   if (!icon) return false;
   const auto drawOn = [&](COLORREF background) {
     return Render(cx, cy, [&](HDC dc) {
@@ -190,9 +186,7 @@ int TitleSpare(HWND window) {
   return room - text.cx;
 }
 
-void ExpectTitleFits(HWND window) {
-  EXPECT_GE(TitleSpare(window), 0) << "the title is clipped";
-}
+void ExpectTitleFits(HWND window) { EXPECT_GE(TitleSpare(window), 0) << "the title is clipped"; }
 
 // Where the window should be: centred, or (while the host is awaited) moved down by its height.
 enum class Placement { Centred, MovedDown };
@@ -218,7 +212,8 @@ void ExpectFrame(HWND window, const std::wstring& programPath) {
   bool icon = false;
   for (WPARAM kind : {WPARAM{ICON_BIG}, WPARAM{ICON_SMALL}, WPARAM{ICON_SMALL2}}) {
     DWORD_PTR handle = 0;
-    if (SendMessageTimeoutW(window, WM_GETICON, kind, 0, SMTO_ABORTIFHUNG, 2000, &handle) && handle) icon = true;
+    if (SendMessageTimeoutW(window, WM_GETICON, kind, 0, SMTO_ABORTIFHUNG, 2000, &handle) && handle)
+      icon = true;
   }
   if (GetClassLongPtrW(window, GCLP_HICON) || GetClassLongPtrW(window, GCLP_HICONSM)) icon = true;
   // Under Wine neither answer reaches another process for a class icon; the title bar shows it.
@@ -235,8 +230,8 @@ void ExpectLayout(HWND window, const std::wstring& programPath, const Expected& 
   const Rect label = InClient(state.label.rect, client);
   const Rect ok = InClient(state.ok.rect, client);
   const Rect cancel = InClient(state.cancel.rect, client);
-  SCOPED_TRACE("client " + Describe(client) + " label " + Describe(label) + " OK " + Describe(ok) + " Cancel " +
-               Describe(cancel));
+  SCOPED_TRACE("client " + Describe(client) + " label " + Describe(label) + " OK " + Describe(ok) +
+               " Cancel " + Describe(cancel));
 
   ExpectFrame(window, programPath);
 
@@ -258,10 +253,12 @@ void ExpectLayout(HWND window, const std::wstring& programPath, const Expected& 
     EXPECT_GT(widest, 0);
     if (label.Width() > widest + kTolerance) {
       // Widened only so that the whole title shows, and then no more than that needs.
-      EXPECT_LE(TitleSpare(window), 24) << "the label (" << label.Width() << " px) is wider than its widest line ("
-                                        << widest << " px) and than the title needs";
+      EXPECT_LE(TitleSpare(window), 24)
+          << "the label (" << label.Width() << " px) is wider than its widest line (" << widest
+          << " px) and than the title needs";
     } else {
-      EXPECT_NEAR(label.Width(), widest, kTolerance) << "the label is not as wide as its widest line";
+      EXPECT_NEAR(label.Width(), widest, kTolerance)
+          << "the label is not as wide as its widest line";
     }
     EXPECT_TRUE(client.Contains(state.label.rect)) << "the label is clipped by the client area";
   }
@@ -282,8 +279,10 @@ void ExpectLayout(HWND window, const std::wstring& programPath, const Expected& 
       const Rect r = InClient(button->rect, client);
       EXPECT_NEAR(r.Width(), Px(kButtonWidth), kTolerance);
       EXPECT_NEAR(r.Height(), Px(kButtonHeight), kTolerance);
-      EXPECT_NEAR(r.top, label.bottom + Px(kButtonGapBelowLabel), kTolerance) << "gap below the label";
-      EXPECT_NEAR(client.Height() - r.bottom, Px(kMarginBelowButtons), kTolerance) << "margin below the button";
+      EXPECT_NEAR(r.top, label.bottom + Px(kButtonGapBelowLabel), kTolerance)
+          << "gap below the label";
+      EXPECT_NEAR(client.Height() - r.bottom, Px(kMarginBelowButtons), kTolerance)
+          << "margin below the button";
       EXPECT_TRUE(client.Contains(button->rect)) << "the button lies outside the client area";
     }
   }
@@ -297,13 +296,16 @@ void ExpectLayout(HWND window, const std::wstring& programPath, const Expected& 
         EXPECT_NEAR(ok.left, half - ok.Width() / 2.0, kTolerance) << "OK not centred on the model";
         break;
       case Buttons::Cancel:
-        EXPECT_NEAR(cancel.left, half - cancel.Width() / 2.0, kTolerance) << "Cancel not centred on the model";
+        EXPECT_NEAR(cancel.left, half - cancel.Width() / 2.0, kTolerance)
+            << "Cancel not centred on the model";
         break;
       case Buttons::OkAndCancel:
-        EXPECT_NEAR(ok.left, half + Px(kButtonGapFromCentre), kTolerance) << "OK right of the centre line";
+        EXPECT_NEAR(ok.left, half + Px(kButtonGapFromCentre), kTolerance)
+            << "OK right of the centre line";
         EXPECT_NEAR(cancel.left, half - (cancel.Width() + Px(kButtonGapFromCentre)), kTolerance)
             << "Cancel left of the centre line";
-        EXPECT_NEAR(ok.left - cancel.right, Px(2 * kButtonGapFromCentre), kTolerance) << "gap between the buttons";
+        EXPECT_NEAR(ok.left - cancel.right, Px(2 * kButtonGapFromCentre), kTolerance)
+            << "gap between the buttons";
         EXPECT_EQ(ok.top, cancel.top);
         EXPECT_LT(cancel.right, ok.left) << "the buttons overlap";
         break;
@@ -314,7 +316,8 @@ void ExpectLayout(HWND window, const std::wstring& programPath, const Expected& 
   // is awaited, moved down by the model height.
   {
     SCOPED_TRACE("placement");
-    const double screenX = GetSystemMetrics(SM_CXSCREEN) / 2.0, screenY = GetSystemMetrics(SM_CYSCREEN) / 2.0;
+    const double screenX = GetSystemMetrics(SM_CXSCREEN) / 2.0,
+                 screenY = GetSystemMetrics(SM_CYSCREEN) / 2.0;
     const double centreX = (state.rect.left + state.rect.right) / 2.0;
     const double centreY = (state.rect.top + state.rect.bottom) / 2.0;
     const double down =
@@ -328,17 +331,18 @@ void ExpectLayout(HWND window, const std::wstring& programPath, const Expected& 
   {
     SCOPED_TRACE("colour");
     const PixelCounts all = WaitForLabelColour(window, expected.colour);
-    EXPECT_GE(all.Of(expected.colour), kMinColourPixelsPerLine) << "the label is not drawn in 0x" << std::hex
-                                                                << expected.colour;
+    EXPECT_GE(all.Of(expected.colour), kMinColourPixelsPerLine)
+        << "the label is not drawn in 0x" << std::hex << expected.colour;
     const auto lines = SplitLines(state.label.text);
     const int lineHeight = state.label.rect.Height() / static_cast<int>(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i) {
       SCOPED_TRACE("line " + std::to_string(i + 1) + ": " + Narrow(lines[i]));
       const int top = state.label.rect.top + static_cast<int>(i) * lineHeight;
-      const PixelCounts row =
-          CountPixels(window, {state.label.rect.left, top, state.label.rect.right, top + lineHeight});
+      const PixelCounts row = CountPixels(
+          window, {state.label.rect.left, top, state.label.rect.right, top + lineHeight});
       if (lines[i].find_first_not_of(L' ') != std::wstring::npos) {
-        EXPECT_GE(row.Of(expected.colour), kMinColourPixelsPerLine) << "line not drawn in its colour";
+        EXPECT_GE(row.Of(expected.colour), kMinColourPixelsPerLine)
+            << "line not drawn in its colour";
       }
       for (COLORREF other : kLabelColours) {
         if (other != expected.colour) {

@@ -18,7 +18,8 @@ Pixels Render(int width, int height, const std::function<bool(HDC)>& draw) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  const platform::BitmapHandle dib(::CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const platform::BitmapHandle dib(
+      ::CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!memory || !dib || !bits) return out;
   bool drawn = false;
   {
@@ -48,7 +49,8 @@ Pixels CaptureScreen(const RECT& area) {
   const int width = area.right - area.left, height = area.bottom - area.top;
   return Render(width, height, [&](HDC target) {
     const platform::WindowDc screen(nullptr);
-    return screen.get() && ::BitBlt(target, 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
+    return screen.get() &&
+           ::BitBlt(target, 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
   });
 }
 
@@ -66,8 +68,8 @@ bool SaveBitmap(const Pixels& picture, const std::wstring& path) {
   header.bfType = 0x4D42;  // "BM"
   header.bfOffBits = sizeof header + sizeof info;
   header.bfSize = header.bfOffBits + imageSize;
-  const platform::FileHandle file(
-      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const platform::FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD done = 0;
   return file && ::WriteFile(file.get(), &header, sizeof header, &done, nullptr) &&
          ::WriteFile(file.get(), &info, sizeof info, &done, nullptr) &&

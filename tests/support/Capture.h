@@ -18,7 +18,9 @@ struct Pixels {
   std::vector<std::uint32_t> data;
 
   bool Empty() const { return data.empty(); }
-  std::uint32_t At(int x, int y) const { return data[static_cast<std::size_t>(y) * width + x] & 0xFFFFFF; }
+  std::uint32_t At(int x, int y) const {
+    return data[static_cast<std::size_t>(y) * width + x] & 0xFFFFFF;
+  }
 };
 
 // A colour as the window system writes it (0xBBGGRR) in the pictures' order (0xRRGGBB).

@@ -19,8 +19,9 @@ std::optional<std::wstring> FileVersionOf(const std::wstring& path) {
       length < sizeof *fixed) {
     return std::nullopt;
   }
-  return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
-         L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
+  return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." +
+         std::to_wstring(LOWORD(fixed->dwFileVersionMS)) + L"." +
+         std::to_wstring(HIWORD(fixed->dwFileVersionLS)) + L"." +
          std::to_wstring(LOWORD(fixed->dwFileVersionLS));
 }
 

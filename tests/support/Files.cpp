@@ -34,22 +34,23 @@ std::vector<std::uint8_t> ReadBytes(const std::wstring& path) {
 
 std::optional<std::string> ReadTextFile(const std::wstring& path) {
   // Shared for writing and deleting: the program or a host may hold the file meanwhile.
-  const platform::FileHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const platform::FileHandle file(::CreateFileW(
+      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::string content;
   std::array<char, 4096> chunk{};
   DWORD read = 0;
-  while (::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr) && read > 0) {
+  while (::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr) &&
+         read > 0) {
     content.append(chunk.data(), read);
   }
   return content;
 }
 
 void WriteTextFile(const std::wstring& path, std::string_view content) {
-  const platform::FileHandle file(
-      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const platform::FileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return;
   DWORD written = 0;
   ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
@@ -72,7 +73,8 @@ std::vector<std::wstring> ReadLines(const std::wstring& path) {
 
 std::wstring ExecutableFolder() {
   std::array<wchar_t, 32768> buffer{};
-  const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  const DWORD length =
+      ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
   const std::wstring path(buffer.data(), length);
   return path.substr(0, path.find_last_of(L'\\'));
 }

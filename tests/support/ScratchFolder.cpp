@@ -13,8 +13,8 @@ namespace tarnwell::testing {
 
 std::wstring UniqueSuffix() {
   static LONG counter = 0;
-  return std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64()) + L"-" +
-         std::to_wstring(::InterlockedIncrement(&counter));
+  return std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount64()) +
+         L"-" + std::to_wstring(::InterlockedIncrement(&counter));
 }
 
 ScratchFolder::ScratchFolder(std::wstring_view stem) {
@@ -34,7 +34,9 @@ std::wstring ScratchFolder::Path(std::wstring_view name) const {
   return name.empty() ? root_ : root_ + L"\\" + std::wstring(name);
 }
 
-std::string ScratchFolder::Utf8(std::wstring_view name) const { return platform::Narrow(Path(name)); }
+std::string ScratchFolder::Utf8(std::wstring_view name) const {
+  return platform::Narrow(Path(name));
+}
 
 std::vector<std::wstring> ScratchFolder::Files() const {
   std::vector<std::wstring> names;

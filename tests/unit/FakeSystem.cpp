@@ -33,9 +33,8 @@ bool FakeSystem::Logged(const std::string& entry) const {
 }
 
 int FakeSystem::Count(const std::string& prefix) const {
-  return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& e) {
-    return e.rfind(prefix, 0) == 0;
-  }));
+  return static_cast<int>(std::count_if(
+      log.begin(), log.end(), [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }));
 }
 
 bool FakeSystem::PreviousInstanceRunning() {
@@ -62,9 +61,9 @@ std::unique_ptr<Process> FakeSystem::Launch(const std::string& program,
     log.push_back(what + VersionAt(kInstalled) + " state " + std::to_string(windowState));
     auto polls = std::make_shared<int>(tool.runningPolls);
     const bool finishes = tool.finishes;
-    return std::make_unique<FakeProcess>(
-        [polls, finishes] { return !finishes || (*polls)-- > 0; }, tool.exitCode,
-        unregister ? kUnregisterWaitable : kRegisterWaitable);
+    return std::make_unique<FakeProcess>([polls, finishes] { return !finishes || (*polls)-- > 0; },
+                                         tool.exitCode,
+                                         unregister ? kUnregisterWaitable : kRegisterWaitable);
   }
   if (!Has(program)) return nullptr;
   log.push_back("start " + program + " state " + std::to_string(windowState));
@@ -79,8 +78,8 @@ bool FakeSystem::LaunchAsDesktopUser(const std::string& program) {
 
 std::unique_ptr<Process> FakeSystem::OpenTaskProcess(const std::string&) {
   if (ideWindows == 0) return nullptr;
-  return std::make_unique<FakeProcess>(
-      [this] { return ideWindows > 0 || ideProcessLingers-- > 0; }, 0, kIdeWaitable);
+  return std::make_unique<FakeProcess>([this] { return ideWindows > 0 || ideProcessLingers-- > 0; },
+                                       0, kIdeWaitable);
 }
 
 bool FakeSystem::IsTaskRunning(const std::string&) {

@@ -50,9 +50,8 @@ TEST_F(Startup, EqualVersionsDeleteTheShippedCopy) {
   EXPECT_EQ(sys.VersionAt(kInstalled), "1.2.3.4");
   EXPECT_EQ(sys.trash, std::vector<std::string>{kShipped + " 1.2.3.4"});
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(form.caption,
-            "The current Quandrel.dll Version: 1.2.3.4\r\nis upto date the\r\n" + kShipped +
-                "\r\nQuandrel.dll Version: 1.2.3.4\r\nhas been deleted");
+  EXPECT_EQ(form.caption, "The current Quandrel.dll Version: 1.2.3.4\r\nis upto date the\r\n" +
+                              kShipped + "\r\nQuandrel.dll Version: 1.2.3.4\r\nhas been deleted");
   EXPECT_TRUE(form.Visible(Control::cmdOK));
   EXPECT_FALSE(form.Visible(Control::cmdCancel));
   EXPECT_FALSE(frm.UpdateNeeded);
@@ -108,7 +107,8 @@ TEST_F(Startup, FreshInstallMovesRegistersAndRereadsTheVersion) {
   EXPECT_FALSE(sys.Has(kShipped));
   EXPECT_EQ(sys.VersionAt(kInstalled), "1.2.3.4");
   EXPECT_EQ(sys.commandLines,
-            std::vector<std::string>{"\"C:\\Windows\\system32\\regsvr32.exe\" /s \"" + kInstalled + "\""});
+            std::vector<std::string>{"\"C:\\Windows\\system32\\regsvr32.exe\" /s \"" + kInstalled +
+                                     "\""});
   EXPECT_TRUE(sys.Logged("register 1.2.3.4 state 2"));
   EXPECT_EQ(form.foreColor, kGreen);
   EXPECT_EQ(form.caption, "Quandrel.dll \r\nVersion: 1.2.3.4\r\nInstalled and registered");
@@ -121,8 +121,9 @@ TEST_F(Startup, FreshInstallWhoseRegistrationFailsSaysSo) {
   sys.registerTool.exitCode = 5;
   Start();
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(form.caption,
-            "Quandrel.dll \r\nVersion: 1.2.3.5\r\nInstalled but NOT REGISTERED\r\nRegSvr32 exit code 5");
+  EXPECT_EQ(
+      form.caption,
+      "Quandrel.dll \r\nVersion: 1.2.3.5\r\nInstalled but NOT REGISTERED\r\nRegSvr32 exit code 5");
   EXPECT_EQ(ExitCode(), 2);
 }
 
@@ -152,9 +153,10 @@ TEST_F(Startup, FreshInstallWhoseMoveFailsKeepsTheShippedCopy) {
   EXPECT_TRUE(sys.Has(kShipped));
   EXPECT_EQ(sys.Count("register"), 0);
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(form.caption,
-            "Quandrel.dll \r\nVersion: \r\nNOT INSTALLED OR REGISTERED\r\nSEE MANUAL INSTALLATION\r\n"
-            "in the Fennick Help file");
+  EXPECT_EQ(
+      form.caption,
+      "Quandrel.dll \r\nVersion: \r\nNOT INSTALLED OR REGISTERED\r\nSEE MANUAL INSTALLATION\r\n"
+      "in the Fennick Help file");
   EXPECT_EQ(ExitCode(), 2);
 }
 
@@ -202,8 +204,9 @@ TEST_F(Startup, OlderCopyWithoutTheIdeIsUpdatedBeforeTheWindowShows) {
   EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.300");
   EXPECT_FALSE(sys.Has(kShipped));
   EXPECT_EQ(form.foreColor, kGreen);
-  EXPECT_EQ(form.caption,
-            "Quandrel.dll Version: 1.0.0.0\r\nhas being updated to\r\nQuandrel.dll Version: 1.0.0.300");
+  EXPECT_EQ(
+      form.caption,
+      "Quandrel.dll Version: 1.0.0.0\r\nhas being updated to\r\nQuandrel.dll Version: 1.0.0.300");
   EXPECT_TRUE(form.shown);
   EXPECT_TRUE(sys.topMost.empty());
   EXPECT_EQ(sys.closeRequests, 0);

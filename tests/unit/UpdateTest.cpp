@@ -52,18 +52,18 @@ class Update : public ControllerTest {
 TEST_F(Update, ClosesTheIdeWaitsReplacesRegistersAndRestartsIt) {
   OfferThenPressOK();
   EXPECT_EQ(sys.closeRequests, 1);
-  EXPECT_EQ(FileWork(),
-            (std::vector<std::string>{Unregistered("1.0.0.0"), "backup " + kInstalled,
-                                      "delete " + kInstalled, "move " + kShipped + " -> " + kInstalled,
-                                      "remove " + kInstalled + ".backup", Registered("2.0.0.0"),
-                                      kStartIde}));
+  EXPECT_EQ(FileWork(), (std::vector<std::string>{
+                            Unregistered("1.0.0.0"), "backup " + kInstalled, "delete " + kInstalled,
+                            "move " + kShipped + " -> " + kInstalled,
+                            "remove " + kInstalled + ".backup", Registered("2.0.0.0"), kStartIde}));
   EXPECT_EQ(sys.trash, std::vector<std::string>{kInstalled + " 1.0.0.0"});
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
   EXPECT_FALSE(sys.Has(kShipped));
   EXPECT_FALSE(sys.Has(kInstalled + ".backup"));
   EXPECT_EQ(form.foreColor, kGreen);
-  EXPECT_EQ(form.caption,
-            "Quandrel.dll Version: 1.0.0.0\r\nhas being updated to\r\nQuandrel.dll Version: 2.0.0.0");
+  EXPECT_EQ(
+      form.caption,
+      "Quandrel.dll Version: 1.0.0.0\r\nhas being updated to\r\nQuandrel.dll Version: 2.0.0.0");
   EXPECT_TRUE(form.Visible(Control::cmdOK));
   EXPECT_FALSE(form.Visible(Control::cmdCancel));
   EXPECT_FALSE(frm.UpdateNeeded);
@@ -75,9 +75,9 @@ TEST_F(Update, ClosesTheIdeWaitsReplacesRegistersAndRestartsIt) {
 TEST_F(Update, RegistrationCommandsAreQuotedAndRunByFullPath) {
   OfferThenPressOK();
   const std::string tool = "\"C:\\Windows\\system32\\regsvr32.exe\" ";
-  EXPECT_EQ(sys.commandLines,
-            (std::vector<std::string>{tool + "/u /s \"" + kInstalled + "\"", tool + "/s \"" + kInstalled + "\"",
-                                      "\"" + kIdeProgram + "\""}));
+  EXPECT_EQ(sys.commandLines, (std::vector<std::string>{tool + "/u /s \"" + kInstalled + "\"",
+                                                        tool + "/s \"" + kInstalled + "\"",
+                                                        "\"" + kIdeProgram + "\""}));
 }
 
 TEST_F(Update, WaitingShowsOrangeWithOnlyCancelOneWindowHeightBelowTheCentre) {
@@ -277,10 +277,9 @@ TEST_F(Update, NoInstalledCopyLeftAtTheDeleteStepIsSimplyReplaced) {
 TEST_F(Update, InstalledCopyInUseIsRegisteredAgainAndKept) {
   sys.files[kInstalled].locked = true;
   OfferThenPressOK();
-  EXPECT_EQ(FileWork(), (std::vector<std::string>{Unregistered("1.0.0.0"), "backup " + kInstalled,
-                                                  "delete " + kInstalled,
-                                                  "remove " + kInstalled + ".backup",
-                                                  Registered("1.0.0.0")}));
+  EXPECT_EQ(FileWork(), (std::vector<std::string>{
+                            Unregistered("1.0.0.0"), "backup " + kInstalled, "delete " + kInstalled,
+                            "remove " + kInstalled + ".backup", Registered("1.0.0.0")}));
   EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
   EXPECT_EQ(form.foreColor, kRed);
   EXPECT_EQ(form.caption,
@@ -301,9 +300,10 @@ TEST_F(Update, FailedMovePutsTheOldCopyBackAndRegistersIt) {
   EXPECT_FALSE(sys.Has(kInstalled + ".backup"));
   EXPECT_EQ(sys.Count("register 1.0.0.0"), 1);
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(form.caption,
-            "There was an Error while updating the Quandrel.dll\r\nThe new Version: 2.0.0.0 could not "
-            "be installed\r\nVersion: 1.0.0.0 has been restored");
+  EXPECT_EQ(
+      form.caption,
+      "There was an Error while updating the Quandrel.dll\r\nThe new Version: 2.0.0.0 could not "
+      "be installed\r\nVersion: 1.0.0.0 has been restored");
   EXPECT_FALSE(frm.UpdateNeeded) << "OK now closes instead of trying again";
   EXPECT_TRUE(sys.Logged(kStartIde));
   EXPECT_EQ(ExitCode(), 2);
@@ -326,7 +326,8 @@ TEST_F(Update, FailedRegistrationOfTheNewCopyIsReported) {
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
   EXPECT_EQ(form.foreColor, kRed);
   EXPECT_EQ(form.caption,
-            "Quandrel.dll Version: 2.0.0.0\r\nhas been installed but NOT REGISTERED\r\nRegSvr32 exit code 3");
+            "Quandrel.dll Version: 2.0.0.0\r\nhas been installed but NOT REGISTERED\r\nRegSvr32 "
+            "exit code 3");
   EXPECT_EQ(ExitCode(), 2);
 }
 

@@ -27,9 +27,9 @@ struct FixedBlock {
 
   std::vector<std::uint8_t> Bytes() const {
     const std::array<std::uint32_t, 13> words{
-        signature,   strucVersion, fileVersionMS, fileVersionLS, productVersionMS,
-        productVersionLS, fileFlagsMask, fileFlags, fileOS,      fileType,
-        fileSubtype, fileDateMS,   fileDateLS};
+        signature,        strucVersion,  fileVersionMS, fileVersionLS, productVersionMS,
+        productVersionLS, fileFlagsMask, fileFlags,     fileOS,        fileType,
+        fileSubtype,      fileDateMS,    fileDateLS};
     std::vector<std::uint8_t> bytes;
     for (std::uint32_t word : words) {
       for (int shift = 0; shift < 32; shift += 8) {
@@ -245,8 +245,8 @@ TEST(VersionInfoBlock, FieldsAreReadAtTheirOwnOffsets) {
   block.fileSubtype = 9;
   block.fileDateMS = 0x11111111;
   block.fileDateLS = 0x22222222;
-  const VersionInfo expected{"2.3", "4.5.6.7", "8.9.10.11", "PreRel", "DOS-Win32", "Driver",
-                             "Sound drv"};
+  const VersionInfo expected{"2.3",       "4.5.6.7", "8.9.10.11", "PreRel",
+                             "DOS-Win32", "Driver",  "Sound drv"};
   EXPECT_EQ(Compose(block), expected);
 }
 

@@ -55,9 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Comparison{"1.0.0.0", "1.0.0.300", true},  // parts above 255
                       Comparison{"1.0.0.256", "1.0.0.255", false},
                       Comparison{"0.0.0.0", "65535.65535.65535.65535", true},
-                      Comparison{"", "1.2.3.4", false},          // unreadable installed copy
-                      Comparison{"1.2.3.4", "", false},          // unreadable shipped copy
-                      Comparison{"1.2.3", "1.2.3.4", false},     // not four parts
+                      Comparison{"", "1.2.3.4", false},       // unreadable installed copy
+                      Comparison{"1.2.3.4", "", false},       // unreadable shipped copy
+                      Comparison{"1.2.3", "1.2.3.4", false},  // not four parts
                       Comparison{"1.x.3.4", "1.2.3.4", false}));
 
 TEST(VersionComparisonState, PartsAfterTheDecidingOneAreNeverConverted) {
@@ -72,8 +72,9 @@ TEST(VersionComparisonState, PartsAfterTheDecidingOneAreNeverConverted) {
 }
 
 TEST(RegistrationCommand, FullPathQuotedWithSwitchesAndQuotedLibrary) {
-  EXPECT_EQ(RegSvr32CommandLine("C:\\Windows\\system32", "/s", "C:\\Windows\\SysWOW64\\Quandrel.dll"),
-            "\"C:\\Windows\\system32\\regsvr32.exe\" /s \"C:\\Windows\\SysWOW64\\Quandrel.dll\"");
+  EXPECT_EQ(
+      RegSvr32CommandLine("C:\\Windows\\system32", "/s", "C:\\Windows\\SysWOW64\\Quandrel.dll"),
+      "\"C:\\Windows\\system32\\regsvr32.exe\" /s \"C:\\Windows\\SysWOW64\\Quandrel.dll\"");
   EXPECT_EQ(RegSvr32CommandLine("C:\\Windows\\system32\\", "/u /s", "C:\\A B\\Quandrel.dll"),
             "\"C:\\Windows\\system32\\regsvr32.exe\" /u /s \"C:\\A B\\Quandrel.dll\"");
 }
@@ -88,9 +89,11 @@ TEST(Messages, LinesAreJoinedByCrLfWithNoneAfterTheLast) {
 TEST(Messages, RegistrationFailuresNameWhatHappened) {
   SharedState s;
   s.SystemDllVersion = "1.2.3.4";
-  EXPECT_EQ(MessageNotRegistered(s, {RegistrationResult::Kind::Finished, 5}),
-            "Quandrel.dll \r\nVersion: 1.2.3.4\r\nInstalled but NOT REGISTERED\r\nRegSvr32 exit code 5");
-  EXPECT_EQ(RegistrationLine({RegistrationResult::Kind::NotStarted}), "RegSvr32 could not be started");
+  EXPECT_EQ(
+      MessageNotRegistered(s, {RegistrationResult::Kind::Finished, 5}),
+      "Quandrel.dll \r\nVersion: 1.2.3.4\r\nInstalled but NOT REGISTERED\r\nRegSvr32 exit code 5");
+  EXPECT_EQ(RegistrationLine({RegistrationResult::Kind::NotStarted}),
+            "RegSvr32 could not be started");
   EXPECT_EQ(RegistrationLine({RegistrationResult::Kind::TimedOut}), "RegSvr32 did not finish");
   EXPECT_EQ(RegistrationLine({RegistrationResult::Kind::Finished, 4294967295u}),
             "RegSvr32 exit code 4294967295");

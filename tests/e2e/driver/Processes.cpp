@@ -9,7 +9,9 @@ constexpr DWORD kKillWaitMs = 5000;
 
 }  // namespace
 
-bool Process::Running() const { return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+bool Process::Running() const {
+  return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
 
 std::optional<DWORD> Process::WaitForExit(DWORD timeoutMs) {
   if (!process_) return std::nullopt;

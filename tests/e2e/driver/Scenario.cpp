@@ -9,6 +9,8 @@
 #include <cctype>
 #include <filesystem>
 
+#include "tests/support/Processes.h"
+
 #ifndef TARNWELL_E2E_PROGRAM
 #error "TARNWELL_E2E_PROGRAM must name the built program (a Unix path)"
 #endif
@@ -48,7 +50,8 @@ bool RemoveWithRetry(const std::wstring& path) {
 
 bool CopyInto(const std::wstring& from, const std::wstring& to) {
   if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
-    ADD_FAILURE() << "cannot copy " << Narrow(from) << " to " << Narrow(to) << ": error " << GetLastError();
+    ADD_FAILURE() << "cannot copy " << Narrow(from) << " to " << Narrow(to) << ": error "
+                  << GetLastError();
     return false;
   }
   return true;
@@ -57,7 +60,8 @@ bool CopyInto(const std::wstring& from, const std::wstring& to) {
 }  // namespace
 
 std::wstring Scenario::FixturePath(std::wstring_view fixture) {
-  return WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\quandrel-" + std::wstring(fixture) + L"\\Quandrel.dll";
+  return WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\quandrel-" + std::wstring(fixture) +
+         L"\\Quandrel.dll";
 }
 
 std::vector<std::uint8_t> Scenario::FixtureBytes(std::wstring_view fixture) {
@@ -74,15 +78,18 @@ Scenario::Scenario(ScenarioOptions options) : options_(std::move(options)) {
   hostFolder_ = SpecialFolder(CSIDL_PROGRAM_FILES) + L"\\CorvexIDE";
   hostPath_ = hostFolder_ + L"\\CorvexIDE.exe";
   const std::wstring dataHome = EnvironmentVariable(L"XDG_DATA_HOME");
-  if (dataHome.empty()) ADD_FAILURE() << "XDG_DATA_HOME is not set; run through cmake/wine-run";
-  else trashFolder_ = WindowsPathOf(Narrow(dataHome) + "/Trash");
+  if (dataHome.empty())
+    ADD_FAILURE() << "XDG_DATA_HOME is not set; run through cmake/wine-run";
+  else
+    trashFolder_ = WindowsPathOf(Narrow(dataHome) + "/Trash");
   if (systemFolder_.empty()) ADD_FAILURE() << "no folder for CSIDL_SYSTEMX86";
 
   // Everything the program starts (regsvr32, a restarted host) joins the job and dies with it.
   job_.reset(CreateJobObjectW(nullptr, nullptr));
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (job_) SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  if (job_)
+    SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
 
   // Leftovers of an interrupted run would change the outcome.
   RemoveEverything();
@@ -92,8 +99,10 @@ Scenario::Scenario(ScenarioOptions options) : options_(std::move(options)) {
   if (error) ADD_FAILURE() << "cannot create " << Narrow(programFolder_) << ": " << error.message();
   if (options_.program) {
     const std::wstring program = WindowsPathOf(TARNWELL_E2E_PROGRAM);
-    if (!FileExists(program)) ADD_FAILURE() << "the program is not built: " << TARNWELL_E2E_PROGRAM;
-    else CopyInto(program, ProgramPath());
+    if (!FileExists(program))
+      ADD_FAILURE() << "the program is not built: " << TARNWELL_E2E_PROGRAM;
+    else
+      CopyInto(program, ProgramPath());
   }
 
   if (options_.trash && !trashFolder_.empty()) {
@@ -119,8 +128,9 @@ Scenario::~Scenario() {
   entry.dwSize = sizeof entry;
   if (snapshot && Process32FirstW(snapshot.get(), &entry)) {
     do {
-      KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
-                                       entry.th32ProcessID));
+      KernelHandle process(
+          OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                      entry.th32ProcessID));
       if (!process) continue;
       wchar_t image[MAX_PATH * 2] = {};
       DWORD size = ARRAYSIZE(image);
@@ -134,11 +144,13 @@ Scenario::~Scenario() {
 
   RemoveEverything();
   RemoveDirectoryW(root_.c_str());  // only once empty
-  SetEnvironmentVariableW(L"QUANDREL_LOG", savedLogVariable_ ? savedLogVariable_->c_str() : nullptr);
+  SetEnvironmentVariableW(L"QUANDREL_LOG",
+                          savedLogVariable_ ? savedLogVariable_->c_str() : nullptr);
 }
 
 void Scenario::RemoveEverything() {
-  const std::wstring paths[] = {programFolder_, hostFolder_, registrationLog_, hostLog_, trashFolder_};
+  const std::wstring paths[] = {programFolder_, hostFolder_, registrationLog_, hostLog_,
+                                trashFolder_};
   for (const auto& path : paths)
     if (!path.empty() && !RemoveWithRetry(path)) ADD_FAILURE() << "cannot remove " << Narrow(path);
   if (!systemFolder_.empty() && !RemoveWithRetry(InstalledPath()))
@@ -147,13 +159,16 @@ void Scenario::RemoveEverything() {
 
 void Scenario::Ship(std::wstring_view fixture) { CopyInto(FixturePath(fixture), ShippedPath()); }
 
-void Scenario::Install(std::wstring_view fixture) { CopyInto(FixturePath(fixture), InstalledPath()); }
+void Scenario::Install(std::wstring_view fixture) {
+  CopyInto(FixturePath(fixture), InstalledPath());
+}
 
 void Scenario::InstallHost(const HostSettings& settings) {
   std::error_code error;
   fs::create_directories(fs::path(hostFolder_), error);
   if (error) ADD_FAILURE() << "cannot create " << Narrow(hostFolder_) << ": " << error.message();
-  if (!CopyInto(WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\corvex\\CorvexIDE.exe", hostPath_)) return;
+  if (!CopyInto(WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\corvex\\CorvexIDE.exe", hostPath_))
+    return;
   const std::wstring ini = hostFolder_ + L"\\CorvexIDE.ini";
   const auto write = [&](const wchar_t* key, const std::wstring& value) {
     if (!WritePrivateProfileStringW(L"Corvex", key, value.c_str(), ini.c_str()))
@@ -166,26 +181,22 @@ void Scenario::InstallHost(const HostSettings& settings) {
   write(L"Log", hostLog_);
 }
 
-std::pair<KernelHandle, DWORD> Scenario::Launch(const std::wstring& path, const std::wstring& workingFolder,
+std::pair<KernelHandle, DWORD> Scenario::Launch(const std::wstring& path,
+                                                const std::wstring& workingFolder,
                                                 const std::wstring& arguments) {
-  std::wstring commandLine = L"\"" + path + L"\"";
-  if (!arguments.empty()) commandLine += L" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                      workingFolder.c_str(), &startup, &info)) {
+  auto started = tarnwell::testing::StartProcess(path, arguments, workingFolder, CREATE_SUSPENDED);
+  if (!started) {
     ADD_FAILURE() << "cannot start " << Narrow(path) << ": error " << GetLastError();
     return {};
   }
-  KernelHandle process(info.hProcess), thread(info.hThread);
+  KernelHandle process = std::move(started->process);
   if (job_) AssignProcessToJobObject(job_.get(), process.get());
-  ResumeThread(thread.get());
+  ResumeThread(started->thread.get());
   HANDLE duplicate = nullptr;
   if (DuplicateHandle(GetCurrentProcess(), process.get(), GetCurrentProcess(), &duplicate, 0, FALSE,
                       DUPLICATE_SAME_ACCESS))
     started_.emplace_back(duplicate);
-  return {std::move(process), info.dwProcessId};
+  return {std::move(process), started->id};
 }
 
 HWND Scenario::StartHost() {

@@ -81,8 +81,9 @@ class Scenario {
   using Freeze = e2e::Freeze;
 
  private:
-  std::pair<platform::KernelHandle, DWORD> Launch(const std::wstring& path, const std::wstring& workingFolder,
-                                               const std::wstring& arguments = {});
+  std::pair<platform::KernelHandle, DWORD> Launch(const std::wstring& path,
+                                                  const std::wstring& workingFolder,
+                                                  const std::wstring& arguments = {});
   void RemoveEverything();
 
   ScenarioOptions options_;

@@ -82,13 +82,8 @@ WindowState ReadWindow(HWND window) {
 }
 
 std::size_t PixelCounts::Of(COLORREF colour) const {
-  switch (colour) {
-    case 0xC00000: return darkBlue;
-    case 0x0000FF: return red;
-    case 0x00C000: return green;
-    case 0x0080FF: return orange;
-    default: return 0;
-  }
+  const auto found = byColour.find(colour);
+  return found == byColour.end() ? 0 : found->second;
 }
 
 PixelCounts CountPixels(HWND window, const Rect& area) {
@@ -96,17 +91,16 @@ PixelCounts CountPixels(HWND window, const Rect& area) {
   const Rect outer = RectOf(window);
   const tarnwell::testing::Pixels picture = tarnwell::testing::Capture(window);
   if (picture.Empty()) return counts;
-  using tarnwell::testing::PixelOf;
-  const int x0 = std::max(area.left - outer.left, 0), x1 = std::min(area.right - outer.left, picture.width);
-  const int y0 = std::max(area.top - outer.top, 0), y1 = std::min(area.bottom - outer.top, picture.height);
+  const int x0 = std::max(area.left - outer.left, 0),
+            x1 = std::min(area.right - outer.left, picture.width);
+  const int y0 = std::max(area.top - outer.top, 0),
+            y1 = std::min(area.bottom - outer.top, picture.height);
   for (int y = y0; y < y1; ++y) {
     for (int x = x0; x < x1; ++x) {
       const std::uint32_t pixel = picture.At(x, y);
       ++counts.total;
-      if (pixel == PixelOf(0xC00000)) ++counts.darkBlue;
-      else if (pixel == PixelOf(0x0000FF)) ++counts.red;
-      else if (pixel == PixelOf(0x00C000)) ++counts.green;
-      else if (pixel == PixelOf(0x0080FF)) ++counts.orange;
+      // Pictures hold 0xRRGGBB, the counts 0xBBGGRR: swapping red and blue converts either way.
+      ++counts.byColour[tarnwell::testing::PixelOf(pixel)];
     }
   }
   return counts;
@@ -129,7 +123,9 @@ bool CloseWindow(HWND window) { return PostMessageW(window, WM_CLOSE, 0, 0) != F
 
 bool AnswerMessageBox(const MessageBoxState& box, DWORD timeoutMs) {
   HWND ok = GetDlgItem(box.box, IDOK);
-  if (!PostMessageW(box.box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok))) return false;
+  if (!PostMessageW(box.box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                    reinterpret_cast<LPARAM>(ok)))
+    return false;
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   while (IsWindow(box.box))
     if (PollExpired(deadline)) return false;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,10 +52,10 @@ struct WindowState {
 
 WindowState ReadWindow(HWND window);
 
-// Pixels of the window as drawn, inside `area` (screen pixels), by colour 0xBBGGRR.
+// Pixels of the window as drawn, inside `area` (screen pixels), by colour.
 struct PixelCounts {
   std::size_t total = 0;
-  std::size_t darkBlue = 0, red = 0, green = 0, orange = 0;
+  std::map<COLORREF, std::size_t> byColour;  // 0xBBGGRR
   std::size_t Of(COLORREF colour) const;
 };
 PixelCounts CountPixels(HWND window, const Rect& area);

@@ -11,6 +11,7 @@
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
 #include "tests/e2e/driver/Waits.h"
+#include "tests/support/Processes.h"
 
 namespace tarnwell::e2e {
 namespace {
@@ -26,17 +27,21 @@ using ToDosFn = WCHAR*(CDECL*)(LPCSTR);
 // made just before the folder froze cannot be removed, and must not make the next one pass.
 bool CanCreateIn(const std::wstring& folder) {
   static unsigned serial = 0;
-  const std::wstring probe = folder + L"\\.tarnwell-probe-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+  const std::wstring probe = folder + L"\\.tarnwell-probe-" +
+                             std::to_wstring(GetCurrentProcessId()) + L"-" +
                              std::to_wstring(++serial);
   platform::FileHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
+                                        nullptr));
   return static_cast<bool>(file);
 }
 
 void RemoveProbes(const std::wstring& folder) {
   std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder), error))
-    if (entry.path().filename().wstring().starts_with(L".tarnwell-probe-")) std::filesystem::remove(entry.path(), error);
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::filesystem::path(folder), error))
+    if (entry.path().filename().wstring().starts_with(L".tarnwell-probe-"))
+      std::filesystem::remove(entry.path(), error);
 }
 
 bool SetImmutable(const std::wstring& folder, bool immutable) {
@@ -53,8 +58,8 @@ bool SetImmutable(const std::wstring& folder, bool immutable) {
 }  // namespace
 
 bool SamePath(std::wstring_view a, std::wstring_view b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring WindowsPathOf(const std::string& unixPath) {
@@ -102,23 +107,17 @@ std::wstring SpecialFolder(int csidl) {
 // Runs a Linux program from inside Wine. Wine starts it but hands back no waitable
 // process, so callers judge the effect, not the exit.
 bool RunUnix(const std::string& program, const std::wstring& arguments) {
-  const std::wstring path = WindowsPathOf(program);
-  std::wstring commandLine = L"\"" + Widen(program) + L"\" " + arguments;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &info))
-    return false;
-  platform::KernelHandle process(info.hProcess), thread(info.hThread);
-  return true;
+  return tarnwell::testing::StartProcess(WindowsPathOf(program), arguments).has_value();
 }
 
-Freeze::Freeze(const std::wstring& folder) : folder_(folder) { active_ = SetImmutable(folder_, true); }
+Freeze::Freeze(const std::wstring& folder) : folder_(folder) {
+  active_ = SetImmutable(folder_, true);
+}
 
 // Undone even when freezing seemed to fail: chattr may have acted after the check gave up.
 Freeze::~Freeze() {
-  if (!SetImmutable(folder_, false)) ADD_FAILURE() << "cannot make " << Narrow(folder_) << " writable again";
+  if (!SetImmutable(folder_, false))
+    ADD_FAILURE() << "cannot make " << Narrow(folder_) << " writable again";
 }
 
 }  // namespace tarnwell::e2e

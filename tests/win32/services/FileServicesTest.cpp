@@ -9,8 +9,8 @@
 
 #include <array>
 
-#include "tests/win32/services/ServiceTestSupport.h"
 #include "platform/WideText.h"
+#include "tests/win32/services/ServiceTestSupport.h"
 
 namespace tarnwell {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "tests/win32/services/ServiceTestSupport.h"
 #include "platform/WideText.h"
+#include "tests/win32/services/ServiceTestSupport.h"
 
 namespace {
 

@@ -58,7 +58,8 @@ std::vector<std::pair<UINT_PTR, DialogAnswerer*>>& Answerers() {
 }  // namespace
 
 DialogAnswerer::DialogAnswerer(DWORD patience)
-    : patience_(patience), timer_(::SetTimer(nullptr, 0, kPollMilliseconds, &DialogAnswerer::OnTimer)) {
+    : patience_(patience),
+      timer_(::SetTimer(nullptr, 0, kPollMilliseconds, &DialogAnswerer::OnTimer)) {
   if (timer_ != 0) Answerers().emplace_back(timer_, this);
 }
 
@@ -119,8 +120,8 @@ TestWindow::TestWindow(const std::wstring& title, RECT bounds)
     return ::RegisterClassExW(&windowClass);
   }();
   if (registered == 0) return;
-  window_.reset(::CreateWindowExW(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW,
-                                  bounds.left, bounds.top, bounds.right - bounds.left,
+  window_.reset(::CreateWindowExW(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, bounds.left,
+                                  bounds.top, bounds.right - bounds.left,
                                   bounds.bottom - bounds.top, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), counters_.get()));
 }

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/win32/services/ServiceTestSupport.h"
 #include "platform/WideText.h"
+#include "tests/win32/services/ServiceTestSupport.h"
 
 namespace tarnwell {
 namespace {
@@ -23,8 +23,9 @@ constexpr wchar_t kNoResourceFixture[] = L"VersionFixture-NoResource.dll";
 std::wstring Fixture(const wchar_t* name) { return testing::ExecutableFolder() + L"\\" + name; }
 
 const VersionInfo kLow{"1.0", "1.2.3.4", "4.3.2.1", "", "NT-Win32", "DLL", ""};
-const VersionInfo kHigh{"1.0",           "65535.65535.65535.65535", "65535.65535.65535.65535",
-                        "Debug Special", "NT-Win32",                "DLL", ""};
+const VersionInfo kHigh{
+    "1.0", "65535.65535.65535.65535", "65535.65535.65535.65535", "Debug Special", "NT-Win32", "DLL",
+    ""};
 
 // Reads `path` while a helper answers any box; hands back the record and what was shown.
 std::pair<VersionInfo, std::vector<SeenDialog>> ReadAnswering(const std::wstring& path) {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/win32/services/ServiceTestSupport.h"
 #include "platform/WideText.h"
+#include "tests/win32/services/ServiceTestSupport.h"
 
 #include <utility>
 
@@ -174,9 +174,7 @@ TEST(EndTask, WindowOfAnotherThreadGetsOneCloseRequest) {
 
 // ---- SetTopMost ------------------------------------------------------------------------------
 
-bool IsTopMost(HWND window) {
-  return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
+bool IsTopMost(HWND window) { return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

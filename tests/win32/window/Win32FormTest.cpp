@@ -201,7 +201,9 @@ TEST_F(LabelTest, HoldsTheWholeTextForOtherProgramsAndKeepsItsPlace) {
   EXPECT_FLOAT_EQ(after.left, before.left);
   EXPECT_FLOAT_EQ(after.top, before.top);
   // Non-ASCII text arrives intact through the UTF-8 interface.
-  form.SetLabelCaption("Gr\xC3\xBC\xC3\x9F" "e");
+  form.SetLabelCaption(
+      "Gr\xC3\xBC\xC3\x9F"
+      "e");
   EXPECT_EQ(TextOf(label), L"Gr\u00FC\u00DFe");
 }
 

@@ -167,7 +167,8 @@ TEST(Win32SystemBackup, ACopyBesideTheFilePutsTheOldContentBack) {
 
   const std::string backup = system.BackupFile(library);
   ASSERT_FALSE(backup.empty());
-  EXPECT_EQ(backup.substr(0, backup.find_last_of('\\')), library.substr(0, library.find_last_of('\\')));
+  EXPECT_EQ(backup.substr(0, backup.find_last_of('\\')),
+            library.substr(0, library.find_last_of('\\')));
   EXPECT_EQ(backup.substr(backup.find_last_of('\\') + 1, 3), "qdl");
   EXPECT_EQ(ReadFile(backup), "old library");
   EXPECT_EQ(ReadFile(library), "old library");
