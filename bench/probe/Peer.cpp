@@ -1,7 +1,8 @@
 // The same job done by a silent installer built from a common installer system: upgrading the
 // older installed copy to the newer one. The installer from start to its process exit; the
 // program ("update now": older copy installed, newer beside it, no IDE) from start to its
-// result text. Both runs are checked afterwards: the installed copy must be the newer one.
+// result text. Every run is checked: both must have unregistered the old copy, then registered the
+// new one, which is installed afterwards.
 
 #include <cstdio>
 
@@ -15,6 +16,15 @@ struct Run {
   std::size_t registrations = 0;  // lines in the library's registration log
   double lastRegistration = -1;   // from the start to the library logging its last call
 };
+
+// The job both sides must have done: the old copy unregistered, then the new one registered, as
+// the library logs the calls ("<verb> <path> <version>").
+bool DidTheJob(const Places& places) {
+  const std::vector<std::wstring> calls = ReadLines(places.RegistrationLog());
+  return calls.size() == 2 && calls[0].starts_with(L"unregister ") &&
+         calls[0].ends_with(L" 1.2.3.4") && calls[1].starts_with(L"register ") &&
+         calls[1].ends_with(L" 1.2.3.5") && FileVersion(places.Installed()) == L"1.2.3.5";
+}
 
 std::optional<Run> ProgramOnce(const Places& places) {
   EndProcessesOf(kHostTitle);
@@ -34,8 +44,7 @@ std::optional<Run> ProgramOnce(const Places& places) {
       return StartsWith(t, L"Quandrel.dll Version:");
     });
     const std::wstring text = LabelText(seen->window);
-    if (done && text.find(L"has being updated to") != std::wstring::npos &&
-        FileVersion(places.Installed()) == L"1.2.3.5") {
+    if (done && text.find(L"has being updated to") != std::wstring::npos && DidTheJob(places)) {
       const std::size_t calls = ReadLines(places.RegistrationLog()).size();
       const double last = calls ? log.LineAt(calls - 1) : -1;
       result = Run{*done - p->startMs, calls, last >= 0 ? last - p->startMs : -1};
@@ -63,10 +72,9 @@ std::optional<Run> PeerOnce(const Places& places, const std::wstring& installer,
   const double ms = NowMs() - p->startMs;
   const auto code = WaitForExit(*p, 0);
   exitCode = code ? *code : 999;
-  const std::wstring version = FileVersion(places.Installed());
-  if (!code || *code != 0 || version != L"1.2.3.5") {
+  if (!code || *code != 0 || !DidTheJob(places)) {
     std::fwprintf(stderr, L"probe: installer run failed: exit %lu, installed version '%ls'\n",
-                  exitCode, version.c_str());
+                  exitCode, FileVersion(places.Installed()).c_str());
     return std::nullopt;
   }
   const std::size_t calls = ReadLines(places.RegistrationLog()).size();
@@ -124,18 +132,17 @@ int MeasurePeer(const Options& options) {
   const Stats sp = Summarise(program), sq = Summarise(peer);
   Report r;
   r.Line(
-      "Upgrading the installed Quandrel.dll 1.2.3.4 to 1.2.3.5. TarnwellUpdate.exe (\"update "
-      "now\": no IDE, "
-      "the newer copy beside it): from just before `CreateProcessW` to its result text (green, "
-      "\"…has being "
-      "updated to…\"). The peer: a silent installer (64-bit stub, `InstallLib REGDLL NOTSHARED "
-      "REBOOT_NOTPROTECTED` of the same library into the same folder), run with `/S`, from just "
-      "before "
-      "`CreateProcessW` to its process exit. Every counted run was checked: the installed copy is "
-      "1.2.3.5 "
-      "afterwards. Interleaved; one uncounted warm-up run each. \"registered\": from the start to "
-      "the library "
-      "logging its (last) registration call, from inside regsvr32. In ms.");
+      "Upgrading the installed Quandrel.dll 1.2.3.4 to 1.2.3.5, the same job on both sides: "
+      "unregister the old copy, put the new one in place, register it. TarnwellUpdate.exe "
+      "(\"update now\": no IDE, the newer copy beside it): from just before `CreateProcessW` to "
+      "its result text (green, \"…has being updated to…\"). The peer: a silent installer (64-bit "
+      "stub, `UnInstallLib REGDLL NOTSHARED NOREMOVE` of the installed copy, then `InstallLib "
+      "REGDLL NOTSHARED REBOOT_NOTPROTECTED` of the same library into the same folder), run with "
+      "`/S`, from just before `CreateProcessW` to its process exit. Every counted run was "
+      "checked: the library logged the unregistration of 1.2.3.4 and then the registration of "
+      "1.2.3.5, and the installed copy is 1.2.3.5 afterwards. Interleaved; one uncounted warm-up "
+      "run each. \"registered\": from the start to the library logging its (last) registration "
+      "call, from inside regsvr32. In ms.");
   r.Line();
   r.RunsTable({"TarnwellUpdate", "TarnwellUpdate registered", "installer", "installer registered"},
               {program, programRegistered, peer, peerRegistered});
