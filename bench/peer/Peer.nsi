@@ -16,8 +16,9 @@ SilentInstall silent
 SetCompressor /SOLID lzma
 
 Section
-  ; The same job as the program's: unregister the installed copy (kept in place, NOREMOVE), then
-  ; install the new one into the same folder, the 32-bit system folder, and register it.
-  !insertmacro UnInstallLib REGDLL NOTSHARED NOREMOVE "$WINDIR\SysWOW64\Quandrel.dll"
+  ; The same job as the program's: unregister the installed copy (as the library macros do for a
+  ; 64-bit library; their UnInstallLib unregisters only what it also removes), then install the
+  ; new one into the same folder, the 32-bit system folder, and register it.
+  ExecWait '"$SYSDIR\regsvr32.exe" /s /u "$WINDIR\SysWOW64\Quandrel.dll"'
   !insertmacro InstallLib REGDLL NOTSHARED REBOOT_NOTPROTECTED "${LIBRARY_SOURCE}" "$WINDIR\SysWOW64\Quandrel.dll" "$WINDIR\SysWOW64"
 SectionEnd

@@ -136,7 +136,7 @@ int MeasurePeer(const Options& options) {
       "unregister the old copy, put the new one in place, register it. TarnwellUpdate.exe "
       "(\"update now\": no IDE, the newer copy beside it): from just before `CreateProcessW` to "
       "its result text (green, \"…has being updated to…\"). The peer: a silent installer (64-bit "
-      "stub, `UnInstallLib REGDLL NOTSHARED NOREMOVE` of the installed copy, then `InstallLib "
+      "stub, `regsvr32 /s /u` of the installed copy as the library macros run it, then `InstallLib "
       "REGDLL NOTSHARED REBOOT_NOTPROTECTED` of the same library into the same folder), run with "
       "`/S`, from just before `CreateProcessW` to its process exit. Every counted run was "
       "checked: the library logged the unregistration of 1.2.3.4 and then the registration of "
