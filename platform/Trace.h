@@ -1,7 +1,7 @@
 #pragma once
 // Failures the program survives without telling the user (a fallback takes over, or the caller
 // judges the outcome later) leave a trace for the developer: one line per failed call through
-// OutputDebugStringW, which a debugger shows, or Wine with WINEDEBUG=+debugstr.
+// OutputDebugStringW, which a debugger shows, and Wine 8 with WINEDEBUG=warn+seh.
 
 #include <windows.h>
 

@@ -76,12 +76,45 @@ TEST(Win32SystemFolders, SystemDirectoryIsAnExistingFolderWithoutTrailingSeparat
   EXPECT_TRUE(Exists(folder + "\\cmd.exe"));
 }
 
-TEST(Win32SystemLaunch, AMissingProgramIsNotStarted) {
+// Collects what the process writes with OutputDebugString meanwhile: the debug-print exception
+// that OutputDebugString raises passes a vectored handler first (the wide form, where the system
+// raises one, is followed by the narrow one, which every system raises).
+class DebugOutput {
+ public:
+  DebugOutput() : handler_(::AddVectoredExceptionHandler(1, &DebugOutput::Handle)) {
+    Lines().clear();
+  }
+  ~DebugOutput() {
+    if (handler_) ::RemoveVectoredExceptionHandler(handler_);
+  }
+  DebugOutput(const DebugOutput&) = delete;
+  DebugOutput& operator=(const DebugOutput&) = delete;
+  const std::vector<std::string>& Seen() const { return Lines(); }
+
+ private:
+  static std::vector<std::string>& Lines() {
+    static std::vector<std::string> lines;
+    return lines;
+  }
+  static LONG CALLBACK Handle(EXCEPTION_POINTERS* pointers) {
+    const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+    if (record.ExceptionCode == DBG_PRINTEXCEPTION_C && record.NumberParameters >= 2) {
+      Lines().emplace_back(reinterpret_cast<const char*>(record.ExceptionInformation[1]));
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+  }
+  void* handler_;
+};
+
+TEST(Win32SystemLaunch, AMissingProgramIsNotStartedAndLeavesATrace) {
   Win32System system;
   const ScratchFolder scratch;
   const std::string missing = scratch.Utf8(L"missing.exe");
+  const DebugOutput output;
   EXPECT_EQ(system.Launch(missing, "\"" + missing + "\"", kShowMinimized), nullptr);
   EXPECT_EQ(system.Launch("", "cmd.exe /c exit 0", kShowMinimized), nullptr);
+  ASSERT_EQ(output.Seen().size(), 1u) << "one trace for the one call that was made";
+  EXPECT_EQ(output.Seen()[0], "TarnwellUpdate: CreateProcessW failed, error 2\n");
 }
 
 TEST(Win32SystemLaunch, ThePassedProgramRunsWithTheWholeCommandLine) {
