@@ -19,7 +19,8 @@ struct StartedProcess {
 // Starts `path` with the command line "path" + " " + arguments, in `folder` (the caller's own
 // when empty), with CreateProcessW's `flags` (CREATE_SUSPENDED, say). Nothing when it cannot
 // start; GetLastError() then tells why.
-std::optional<StartedProcess> StartProcess(const std::wstring& path, const std::wstring& arguments = {},
+std::optional<StartedProcess> StartProcess(const std::wstring& path,
+                                           const std::wstring& arguments = {},
                                            const std::wstring& folder = {}, DWORD flags = 0);
 
 }  // namespace tarnwell::testing
