@@ -19,6 +19,8 @@ class Process {
   virtual std::optional<std::uint32_t> ExitCode() = 0;
   // What a yield can wake on when the process ends; 0 when there is nothing.
   virtual NativeWaitable Waitable() const { return 0; }
+  // Ends the process at once; for a tool that overran its time and must not act later.
+  virtual void Terminate() = 0;
 };
 
 // Window states for launched programs.
@@ -38,14 +40,18 @@ class System {
   // The platform's system directory, where the registration tool lives.
   virtual std::string SystemDirectory() = 0;
   // Starts `program` (a full path, never searched for) with the whole command line
-  // `commandLine`; nothing when it cannot be started. Never waits.
+  // `commandLine`, in `workingFolder`; nothing when it cannot be started. Never waits.
   virtual std::unique_ptr<Process> Launch(const std::string& program,
-                                          const std::string& commandLine, int windowState) = 0;
+                                          const std::string& commandLine, int windowState,
+                                          const std::string& workingFolder) = 0;
   // True when the program runs with elevated rights.
   virtual bool IsElevated() = 0;
-  // Starts `program` with the rights of the desktop's user (through the desktop's shell).
-  // False when the platform offers no way to do so.
+  // Starts `program` in its own folder with the rights of the desktop's user (through the
+  // desktop's shell). False when the platform offers no way to do so.
   virtual bool LaunchAsDesktopUser(const std::string& program) = 0;
+  // Starts `program` in its own folder with this program's rights stripped of administrator
+  // rights. False when that cannot be done.
+  virtual bool LaunchAsNormalUser(const std::string& program, int windowState) = 0;
   // The process that owns the top-level window titled `caption`; nothing when there is none.
   virtual std::unique_ptr<Process> OpenTaskProcess(const std::string& caption) = 0;
   // Milliseconds from an arbitrary start; only differences count.
@@ -66,17 +72,22 @@ class System {
   // modVersion
   virtual VersionInfo GetVersionInfo(const std::string& path) = 0;
 
-  // modMove
-  virtual void ShellMoveFile(const std::string& source, const std::string& destination) = 0;
-  virtual void ShellDeleteFile(const std::string& path) = 0;
+  // modMove: the shell's delete to the recycle bin; its dialogs are owned by `owner`.
+  virtual void ShellDeleteFile(const std::string& path, NativeWindow owner) = 0;
 
-  // The safety net of an update: a copy of the installed library beside it.
-  // BackupFile answers the copy's path, or "" when no copy could be made.
-  virtual std::string BackupFile(const std::string& path) = 0;
-  // Puts the copy back in place of `path`, replacing whatever is there; true on success.
-  virtual bool RestoreFile(const std::string& backup, const std::string& path) = 0;
-  // Deletes a file for good (no recycle bin); used for the backup only.
-  virtual void RemoveFile(const std::string& path) = 0;
+  // The file work inside the system folder, where every file is created by this program.
+  // The size in bytes; nothing when it cannot be read.
+  virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
+  // Copies `source` into a new file `destination` (never an existing one), created afresh so
+  // that it takes the protection of its folder, and written through to the disk. False on any
+  // failure, and then no part of the copy is left.
+  virtual bool CopyNewFile(const std::string& source, const std::string& destination) = 0;
+  // Renames within one volume, replacing `destination`; false when nothing was renamed.
+  virtual bool RenameFile(const std::string& source, const std::string& destination) = 0;
+  // Deletes a file for good; true when it is gone.
+  virtual bool RemoveFile(const std::string& path) = 0;
+  // Creates an empty file that marks work in progress, written through to the disk.
+  virtual bool CreateMarker(const std::string& path) = 0;
 };
 
 }  // namespace tarnwell

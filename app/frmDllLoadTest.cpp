@@ -49,11 +49,20 @@ void frmDllLoadTest::Form_Load(Form& form) {
   }
   shared_.MainWindowHandle = form.Handle();
 
-  shared_.NewDllPath = WithTrailingBackslash(sys_.ProgramFolder()) + kDllName;
-  shared_.SystemDllPath =
-      WithTrailingBackslash(sys_.GetSystemFolder(shared_.MainWindowHandle)) + kDllName;
+  // An unknown folder gives no path at all, never one on the root of the current drive.
+  shared_.NewDllPath = PathIn(sys_.ProgramFolder(), kDllName);
+  shared_.SystemDllPath = PathIn(sys_.GetSystemFolder(shared_.MainWindowHandle), kDllName);
+  if (shared_.SystemDllPath.empty()) {
+    result_ = ExitCode::Failed;
+    ShowOutcome(kRed, MessageNoSystemFolder());
+    form.Show();
+    return;
+  }
+  // Work a previous run left unfinished is settled before anything is compared.
+  MakeInstaller().Recover();
 
   if (sys_.FileExists(shared_.NewDllPath)) {
+    shared_.NewDllSize = sys_.FileSize(shared_.NewDllPath);
     shared_.LastVersionInfo = sys_.GetVersionInfo(shared_.NewDllPath);
     shared_.NewDllVersion = shared_.LastVersionInfo.FileVersion;
   }
@@ -82,6 +91,10 @@ void frmDllLoadTest::Form_Load(Form& form) {
   if (form.Exists()) form.Show();
 }
 
+Installer frmDllLoadTest::MakeInstaller() {
+  return Installer(sys_, shared_, [this](const char* switches) { return RunRegSvr32(switches); });
+}
+
 void frmDllLoadTest::ShowOutcome(std::uint32_t colour, const std::string& text) {
   SetLabel(colour, text);
   Resize();
@@ -100,22 +113,23 @@ void frmDllLoadTest::UpToDate() {
   // An installed copy whose version cannot be read is no proof that it is current:
   // the shipped copy is then kept, so that a good copy of the library remains.
   const bool keep = !IsReadableVersion(shared_.SystemDllVersion);
-  if (!keep) sys_.ShellDeleteFile(shared_.NewDllPath);
+  if (!keep) sys_.ShellDeleteFile(shared_.NewDllPath, shared_.MainWindowHandle);
   const bool deleted = !keep && !sys_.FileExists(shared_.NewDllPath);
   result_ = keep ? ExitCode::Failed : ExitCode::Current;
   ShowOutcome(kRed, MessageUpToDate(shared_, deleted, keep));
 }
 
 void frmDllLoadTest::FreshInstall() {
-  sys_.ShellMoveFile(shared_.NewDllPath, shared_.SystemDllPath);
-  if (!sys_.FileExists(shared_.SystemDllPath)) {
+  const Installer::Result done = MakeInstaller().Install();
+  if (done.outcome != Installer::Outcome::Installed) {
     result_ = ExitCode::Failed;
-    ShowOutcome(kRed, MessageNotInstalled(shared_));
+    ShowOutcome(kRed, done.outcome == Installer::Outcome::Changed ? MessageChanged(shared_, false)
+                                                                  : MessageNotInstalled(shared_));
     return;
   }
-  const RegistrationResult registration = RunRegSvr32(kRegisterSwitches);
   shared_.LastVersionInfo = sys_.GetVersionInfo(shared_.SystemDllPath);
   shared_.SystemDllVersion = shared_.LastVersionInfo.FileVersion;
+  const RegistrationResult& registration = done.registration;
   ShowOutcome(Judge(registration), registration.Succeeded()
                                        ? MessageInstalled(shared_)
                                        : MessageNotRegistered(shared_, registration));
@@ -172,40 +186,39 @@ void frmDllLoadTest::UpdateDll() {
 
   // From here on the files are changed; should the window be closed meanwhile, the work is
   // still finished, so that the library is never left half replaced.
-  const std::string& installedPath = shared_.SystemDllPath;
-  std::string backup;
-  if (sys_.FileExists(installedPath)) {
-    RunRegSvr32(kUnregisterSwitches);
-    backup = sys_.BackupFile(installedPath);
-    sys_.ShellDeleteFile(installedPath);
-  }
-
-  if (sys_.FileExists(installedPath)) {
-    // The old copy is still there, most likely in use: keep it working.
-    if (!backup.empty()) sys_.RemoveFile(backup);
-    RunRegSvr32(kRegisterSwitches);
-    result_ = ExitCode::Failed;
-    ReportUpdate(kRed, MessageUpdateFailed());
-    return;
-  }
-
-  sys_.ShellMoveFile(shared_.NewDllPath, installedPath);
-  if (sys_.FileExists(installedPath)) {
-    if (!backup.empty()) sys_.RemoveFile(backup);
-    const RegistrationResult registration = RunRegSvr32(kRegisterSwitches);
-    ReportUpdate(Judge(registration), registration.Succeeded()
-                                          ? MessageUpdated(shared_)
-                                          : MessageUpdatedNotRegistered(shared_, registration));
+  using Outcome = Installer::Outcome;
+  const Installer::Result replaced = MakeInstaller().Replace();
+  if (replaced.outcome == Outcome::Installed) {
+    ReportUpdate(Judge(replaced.registration),
+                 replaced.registration.Succeeded()
+                     ? MessageUpdated(shared_)
+                     : MessageUpdatedNotRegistered(shared_, replaced.registration));
   } else {
-    // The new copy did not arrive: put the old one back rather than leave none.
-    const bool restored = !backup.empty() && sys_.RestoreFile(backup, installedPath) &&
-                          sys_.FileExists(installedPath);
-    if (restored) RunRegSvr32(kRegisterSwitches);
     result_ = ExitCode::Failed;
-    ReportUpdate(kRed, MessageRestored(shared_, restored));
+    ReportUpdate(kRed, FailureText(replaced.outcome));
+    // The old copy is in use: the user is asked to close what holds it, not handed the IDE.
+    if (replaced.outcome == Outcome::OldInUse) return;
   }
-
   if (IdeWasRunning) RestartIde();
+}
+
+std::string frmDllLoadTest::FailureText(Installer::Outcome outcome) const {
+  using Outcome = Installer::Outcome;
+  switch (outcome) {
+    case Outcome::NotCopied:
+      return MessageNotCopied(shared_);
+    case Outcome::Changed:
+      return MessageChanged(shared_, true);
+    case Outcome::NoBackup:
+      return MessageNoBackup(shared_);
+    case Outcome::OldInUse:
+      return MessageUpdateFailed();
+    case Outcome::Restored:
+    case Outcome::NotRestored:
+    case Outcome::Installed:
+      break;
+  }
+  return MessageRestored(shared_, outcome == Outcome::Restored);
 }
 
 bool frmDllLoadTest::AskIdeToClose(std::unique_ptr<Process>& ide) {
@@ -259,17 +272,25 @@ bool frmDllLoadTest::AwaitProcess(Process& process, std::uint64_t limitMs) {
 
 RegistrationResult frmDllLoadTest::RunRegSvr32(const std::string& switches) {
   const std::string directory = sys_.SystemDirectory();
+  const std::string program = RegSvr32Program(directory);
+  // Run in the system directory, so that the folder we were started from, which a user may
+  // write to, is not searched for the libraries the registered one needs.
   auto tool =
-      sys_.Launch(RegSvr32Program(directory),
-                  RegSvr32CommandLine(directory, switches, shared_.SystemDllPath), kShowMinimized);
+      program.empty()
+          ? nullptr
+          : sys_.Launch(program, RegSvr32CommandLine(directory, switches, shared_.SystemDllPath),
+                        kShowMinimized, directory);
   if (!tool) return {RegistrationResult::Kind::NotStarted};
 
   // Messages are handled meanwhile; whatever the handlers do, this wait does not end early.
   const std::uint64_t start = sys_.TickCount();
   for (;;) {
     if (const auto code = tool->ExitCode()) return {RegistrationResult::Kind::Finished, *code};
-    if (sys_.TickCount() - start >= kRegistrationLimitMs)
+    if (sys_.TickCount() - start >= kRegistrationLimitMs) {
+      // Left running, it could still change the registration after we report.
+      tool->Terminate();
       return {RegistrationResult::Kind::TimedOut};
+    }
     form_->DoEvents(kIdleWait, tool->Waitable());
   }
 }
@@ -292,13 +313,24 @@ void frmDllLoadTest::ReportUpdate(std::uint32_t colour, const std::string& text)
 }
 
 void frmDllLoadTest::RestartIde() {
-  const std::string program =
-      WithTrailingBackslash(sys_.GetProgramFilesFolder(shared_.MainWindowHandle)) + kIdeExecutable;
-  if (!sys_.FileExists(program)) return;
-  // An elevated program must not hand its rights to the IDE: the desktop's shell starts
-  // it as the user. Where that is not possible, it is started directly.
-  if (sys_.IsElevated() && sys_.LaunchAsDesktopUser(program)) return;
-  sys_.Launch(program, "\"" + program + "\"", kShowNormal);
+  const std::string folder = sys_.GetProgramFilesFolder(shared_.MainWindowHandle);
+  const std::string program = PathIn(folder, kIdeExecutable);
+  if (!program.empty() && !sys_.FileExists(program)) return;
+  if (!program.empty() && LaunchIde(program)) return;
+  // We closed it and cannot bring it back: the user is told to.
+  if (!form_->Exists()) return;
+  SetLabelText(label_ + kNewLine + kStartIdeAgain);
+  Resize();
+  form_->Repaint();
+}
+
+bool frmDllLoadTest::LaunchIde(const std::string& program) {
+  if (!sys_.IsElevated()) {
+    return sys_.Launch(program, "\"" + program + "\"", kShowNormal, FolderOf(program)) != nullptr;
+  }
+  // An elevated program never hands its rights to the IDE: the desktop's shell starts it as
+  // the user; failing that, it runs with our rights stripped of administrator rights.
+  return sys_.LaunchAsDesktopUser(program) || sys_.LaunchAsNormalUser(program, kShowNormal);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -343,11 +375,13 @@ void frmDllLoadTest::CenterForm() {
 void frmDllLoadTest::SetLabel(std::uint32_t colour, const std::string& text) {
   if (!form_->Exists()) return;
   form_->SetLabelForeColor(colour);
-  form_->SetLabelCaption(text);
+  SetLabelText(text);
 }
 
 void frmDllLoadTest::SetLabelText(const std::string& text) {
-  if (form_->Exists()) form_->SetLabelCaption(text);
+  if (!form_->Exists()) return;
+  label_ = text;
+  form_->SetLabelCaption(text);
 }
 
 }  // namespace tarnwell

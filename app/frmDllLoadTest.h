@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/Form.h"
+#include "app/Installer.h"
 #include "app/System.h"
 #include "app/modDllUp.h"
 
@@ -58,7 +59,12 @@ class frmDllLoadTest final : public FormEvents {
   // Waits until no IDE window is left and `ide` (if any) has ended; false when cancelled.
   bool AwaitIde(Process* ide);
   void ReportUpdate(std::uint32_t colour, const std::string& text);
+  std::string FailureText(Installer::Outcome outcome) const;
+  // Starts the IDE again; when it cannot be, the outcome gains a line asking the user to.
   void RestartIde();
+  bool LaunchIde(const std::string& program);
+  // The file work, whose registrations run through RunRegSvr32.
+  Installer MakeInstaller();
 
   // Sets the exit code a registration's outcome gives and answers its colour: green when it
   // worked, red when not.
@@ -78,6 +84,8 @@ class frmDllLoadTest final : public FormEvents {
   System& sys_;
   Form* form_ = nullptr;
   modDllUp::SharedState shared_;
+  // The status text as last written, to which a line can be added.
+  std::string label_;
   ExitCode result_ = ExitCode::Current;
   bool ended_ = false;
   bool updating_ = false;

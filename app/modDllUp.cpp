@@ -9,6 +9,19 @@ std::string WithTrailingBackslash(std::string folder) {
   return folder;
 }
 
+std::string FolderOf(std::string_view path) {
+  const auto slash = path.find_last_of('\\');
+  if (slash == std::string_view::npos) return {};
+  std::string folder(path.substr(0, slash));
+  if (folder.size() == 2 && folder[1] == ':') folder += '\\';
+  return folder;
+}
+
+std::string PathIn(const std::string& folder, std::string_view name) {
+  if (folder.empty()) return {};
+  return WithTrailingBackslash(folder).append(name);
+}
+
 std::vector<std::string> SplitVersion(std::string_view version) {
   std::vector<std::string> parts;
   if (version.empty()) return parts;
@@ -57,7 +70,7 @@ bool IsReadableVersion(std::string_view version) {
 }
 
 std::string RegSvr32Program(const std::string& systemDirectory) {
-  return WithTrailingBackslash(systemDirectory) + kRegSvr32;
+  return PathIn(systemDirectory, kRegSvr32);
 }
 
 std::string RegSvr32CommandLine(const std::string& systemDirectory, const std::string& switches,
@@ -153,6 +166,38 @@ std::string MessageRestored(const SharedState& s, bool restored) {
       {"There was an Error while updating the Quandrel.dll",
        "The new Version: " + s.NewDllVersion + " could not be installed",
        Version(s.SystemDllVersion) + (restored ? " has been restored" : " could NOT be restored")});
+}
+
+namespace {
+std::string ErrorWhile(bool update) {
+  return update ? "There was an Error while updating the Quandrel.dll"
+                : "There was an Error while installing the Quandrel.dll";
+}
+std::string StillThere(const SharedState& s, bool update) {
+  return update ? Version(s.SystemDllVersion) + " is still installed"
+                : "Quandrel.dll NOT INSTALLED OR REGISTERED";
+}
+}  // namespace
+
+std::string MessageNotCopied(const SharedState& s) {
+  return JoinLines({ErrorWhile(true), "The new copy could not be copied into the system folder",
+                    StillThere(s, true)});
+}
+
+std::string MessageChanged(const SharedState& s, bool update) {
+  return JoinLines({ErrorWhile(update), "The Quandrel.dll beside this programme has changed",
+                    "since " + Version(s.NewDllVersion) + " was checked", StillThere(s, update)});
+}
+
+std::string MessageNoBackup(const SharedState& s) {
+  return JoinLines({ErrorWhile(true),
+                    "No backup of " + Version(s.SystemDllVersion) + " could be made",
+                    StillThere(s, true)});
+}
+
+std::string MessageNoSystemFolder() {
+  return JoinLines(
+      {"The system folder could not be found", "Quandrel.dll has NOT been installed or updated"});
 }
 
 }  // namespace tarnwell::modDllUp

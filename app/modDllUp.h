@@ -68,12 +68,19 @@ struct SharedState {
   std::array<std::uint16_t, 4> NewVersionBytes{};
   std::string SystemDllPath;
   std::string NewDllPath;
+  // The shipped copy's size as it was checked; what is installed must match it.
+  std::optional<std::uint64_t> NewDllSize;
   VersionInfo LastVersionInfo;
   NativeWindow MainWindowHandle = 0;
 };
 
 // `folder` with a "\" appended unless it already ends in one; "" becomes "\".
 std::string WithTrailingBackslash(std::string folder);
+// The folder part of `path`: everything before the last "\" ("" when there is none); a drive
+// root keeps its "\", since "C:" alone would mean the drive's current folder.
+std::string FolderOf(std::string_view path);
+// `name` inside `folder`; "" when the folder is unknown (""), never a path on the drive's root.
+std::string PathIn(const std::string& folder, std::string_view name);
 
 // "1.2.3.4" -> {"1","2","3","4"}; "" -> {}; every "." splits.
 std::vector<std::string> SplitVersion(std::string_view version);
@@ -90,6 +97,7 @@ bool InstalledCopyIsOlder(SharedState& state);
 bool IsReadableVersion(std::string_view version);
 
 // The registration tool's command line: its quoted full path, the switches, the quoted library.
+// The program is "" when the system directory is unknown.
 std::string RegSvr32Program(const std::string& systemDirectory);
 std::string RegSvr32CommandLine(const std::string& systemDirectory, const std::string& switches,
                                 const std::string& libraryPath);
@@ -108,6 +116,14 @@ std::string MessageUpdateFailed();                 // red
 std::string MessageUpdated(const SharedState& s);  // green
 std::string MessageUpdatedNotRegistered(const SharedState& s, const RegistrationResult& r);
 std::string MessageRestored(const SharedState& s, bool restored);  // red
+// The new copy could not be put into the system folder beside the older one.
+std::string MessageNotCopied(const SharedState& s);  // red
+// The shipped copy is no longer what was checked; `update` when an older copy is installed.
+std::string MessageChanged(const SharedState& s, bool update);  // red
+std::string MessageNoBackup(const SharedState& s);              // red
+std::string MessageNoSystemFolder();                            // red
+// Appended to an outcome when the closed IDE could not be started again.
+inline constexpr char kStartIdeAgain[] = "Please start the Corvex IDE again";
 // "RegSvr32 exit code N", "RegSvr32 could not be started" or "RegSvr32 did not finish".
 std::string RegistrationLine(const RegistrationResult& r);
 

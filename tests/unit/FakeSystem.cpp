@@ -7,18 +7,31 @@ namespace {
 
 class FakeProcess final : public Process {
  public:
-  FakeProcess(std::function<bool()> running, std::uint32_t code, NativeWaitable waitable)
-      : running_(std::move(running)), code_(code), waitable_(waitable) {}
+  FakeProcess(std::function<bool()> running, std::uint32_t code, NativeWaitable waitable,
+              std::function<void()> onEnd = {}, std::function<void()> onTerminate = {})
+      : running_(std::move(running)),
+        code_(code),
+        waitable_(waitable),
+        onEnd_(std::move(onEnd)),
+        onTerminate_(std::move(onTerminate)) {}
   std::optional<std::uint32_t> ExitCode() override {
-    if (running_()) return std::nullopt;
+    if (!ended_ && running_()) return std::nullopt;
+    if (!ended_ && onEnd_) onEnd_();
+    ended_ = true;
     return code_;
   }
   NativeWaitable Waitable() const override { return waitable_; }
+  void Terminate() override {
+    if (onTerminate_) onTerminate_();
+  }
 
  private:
   std::function<bool()> running_;
   std::uint32_t code_;
   NativeWaitable waitable_;
+  std::function<void()> onEnd_;
+  std::function<void()> onTerminate_;
+  bool ended_ = false;
 };
 
 }  // namespace
@@ -37,6 +50,19 @@ int FakeSystem::Count(const std::string& prefix) const {
       log.begin(), log.end(), [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }));
 }
 
+std::vector<std::string> FakeSystem::FilesStartingWith(const std::string& prefix) const {
+  std::vector<std::string> found;
+  for (const auto& [path, file] : files) {
+    if (path.rfind(prefix, 0) == 0) found.push_back(path);
+  }
+  return found;
+}
+
+void FakeSystem::Step(const std::string& what) {
+  steps.push_back(what);
+  if (static_cast<int>(steps.size()) == killAfterStep) throw Killed{};
+}
+
 bool FakeSystem::PreviousInstanceRunning() {
   ++instanceChecks;
   return previousInstance;
@@ -48,8 +74,10 @@ void FakeSystem::EndProcess(int exitCode) {
 }
 
 std::unique_ptr<Process> FakeSystem::Launch(const std::string& program,
-                                            const std::string& commandLine, int windowState) {
+                                            const std::string& commandLine, int windowState,
+                                            const std::string& workingFolder) {
   commandLines.push_back(commandLine);
+  launchFolders.push_back(workingFolder);
   if (program == kRegSvr32) {
     const bool unregister = commandLine.find(" /u /s ") != std::string::npos;
     Tool& tool = unregister ? unregisterTool : registerTool;
@@ -59,11 +87,19 @@ std::unique_ptr<Process> FakeSystem::Launch(const std::string& program,
       return nullptr;
     }
     log.push_back(what + VersionAt(kInstalled) + " state " + std::to_string(windowState));
+    Step(log.back());
     auto polls = std::make_shared<int>(tool.runningPolls);
     const bool finishes = tool.finishes;
-    return std::make_unique<FakeProcess>([polls, finishes] { return !finishes || (*polls)-- > 0; },
-                                         tool.exitCode,
-                                         unregister ? kUnregisterWaitable : kRegisterWaitable);
+    const bool works = tool.exitCode == 0;
+    // The registration changes when the tool ends, and only if it gets that far.
+    auto onEnd = [this, unregister, works, what] {
+      if (works) registered = unregister ? "" : VersionAt(kInstalled);
+      Step(what + "ended");
+    };
+    auto onTerminate = [this, what] { log.push_back("terminate " + what + "tool"); };
+    return std::make_unique<FakeProcess>(
+        [polls, finishes] { return !finishes || (*polls)-- > 0; }, tool.exitCode,
+        unregister ? kUnregisterWaitable : kRegisterWaitable, onEnd, onTerminate);
   }
   if (!Has(program)) return nullptr;
   log.push_back("start " + program + " state " + std::to_string(windowState));
@@ -73,6 +109,12 @@ std::unique_ptr<Process> FakeSystem::Launch(const std::string& program,
 bool FakeSystem::LaunchAsDesktopUser(const std::string& program) {
   if (!desktopLaunchWorks) return false;
   log.push_back("start as desktop user " + program);
+  return true;
+}
+
+bool FakeSystem::LaunchAsNormalUser(const std::string& program, int windowState) {
+  if (!normalUserLaunchWorks) return false;
+  log.push_back("start as normal user " + program + " state " + std::to_string(windowState));
   return true;
 }
 
@@ -116,41 +158,55 @@ VersionInfo FakeSystem::GetVersionInfo(const std::string& path) {
   return info;
 }
 
-void FakeSystem::ShellMoveFile(const std::string& source, const std::string& destination) {
-  if (!Has(source)) return;
-  log.push_back("move " + source + " -> " + destination);
-  if (moveFails || files[source].locked || (Has(destination) && files[destination].locked)) return;
-  files[destination] = {files[source].version};
-  files.erase(source);
-}
-
-void FakeSystem::ShellDeleteFile(const std::string& path) {
+void FakeSystem::ShellDeleteFile(const std::string& path, NativeWindow owner) {
   if (!Has(path)) return;
   log.push_back("delete " + path);
+  deleteOwners.push_back(owner);
   if (files[path].locked) return;
   trash.push_back(path + " " + files[path].version);
   files.erase(path);
+  Step("delete " + path);
 }
 
-std::string FakeSystem::BackupFile(const std::string& path) {
-  if (backupFails || !Has(path)) return "";
-  const std::string backup = path + ".backup";
-  files[backup] = {files[path].version};
-  log.push_back("backup " + path);
-  return backup;
+std::optional<std::uint64_t> FakeSystem::FileSize(const std::string& path) {
+  if (!Has(path)) return std::nullopt;
+  return files[path].size;
 }
 
-bool FakeSystem::RestoreFile(const std::string& backup, const std::string& path) {
-  log.push_back("restore " + path);
-  if (restoreFails || !Has(backup)) return false;
-  files[path] = {files[backup].version};
-  files.erase(backup);
+bool FakeSystem::CopyNewFile(const std::string& source, const std::string& destination) {
+  if (beforeCopy) beforeCopy(source);
+  log.push_back("copy " + source + " -> " + destination);
+  if (!Has(source) || Has(destination) || cannotCreate.count(destination)) return false;
+  files[destination] = {files[source].version, false, files[source].size};
+  Step(log.back());
   return true;
 }
 
-void FakeSystem::RemoveFile(const std::string& path) {
+bool FakeSystem::RenameFile(const std::string& source, const std::string& destination) {
+  log.push_back("rename " + source + " -> " + destination);
+  if (!Has(source) || files[source].locked || cannotRename.count(source) ||
+      (Has(destination) && files[destination].locked)) {
+    return false;
+  }
+  files[destination] = files[source];
+  files.erase(source);
+  Step(log.back());
+  return true;
+}
+
+bool FakeSystem::RemoveFile(const std::string& path) {
   log.push_back("remove " + path);
-  files.erase(path);
+  if (Has(path) && files[path].locked) return false;
+  if (files.erase(path) != 0) Step("remove " + path);
+  return true;
+}
+
+bool FakeSystem::CreateMarker(const std::string& path) {
+  log.push_back("mark " + path);
+  if (cannotCreate.count(path)) return false;
+  files[path] = {""};
+  Step(log.back());
+  return true;
 }
 
 }  // namespace tarnwell::testing

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,17 +18,26 @@ inline const std::string kSystemFolder = "C:\\Windows\\SysWOW64";
 inline const std::string kShipped = kProgramFolder + "\\Quandrel.dll";
 inline const std::string kInstalled = kSystemFolder + "\\Quandrel.dll";
 inline const std::string kIdeProgram = "C:\\Program Files\\CorvexIDE\\CorvexIDE.exe";
-inline const std::string kRegSvr32 = "C:\\Windows\\system32\\regsvr32.exe";
+inline const std::string kSystemDirectory = "C:\\Windows\\system32";
+inline const std::string kRegSvr32 = kSystemDirectory + "\\regsvr32.exe";
+// The file work's helper files beside the installed copy.
+inline const std::string kStaged = kInstalled + ".update-new";
+inline const std::string kBackup = kInstalled + ".update-old";
+inline const std::string kJournal = kInstalled + ".update-journal";
 // What the fake processes offer a yield to wake on.
 inline constexpr NativeWaitable kRegisterWaitable = 0x5001;
 inline constexpr NativeWaitable kUnregisterWaitable = 0x5002;
 inline constexpr NativeWaitable kIdeWaitable = 0x5003;
+
+// Thrown by the fake when the program is to stop dead after a step, as if killed.
+struct Killed {};
 
 class FakeSystem final : public System {
  public:
   struct File {
     std::string version;  // "" for a file without version information
     bool locked = false;  // held open by someone: neither deleted nor moved
+    std::uint64_t size = 4096;
   };
   // How the registration tool behaves.
   struct Tool {
@@ -52,9 +62,19 @@ class FakeSystem final : public System {
   int ideProcessLingers = 0;
   bool elevated = false;
   bool desktopLaunchWorks = true;
-  bool moveFails = false;
-  bool backupFails = false;
-  bool restoreFails = false;
+  bool normalUserLaunchWorks = true;
+  std::string systemDirectory = kSystemDirectory;
+  // Paths that cannot be created (a full disk) or renamed away.
+  std::set<std::string> cannotCreate;
+  std::set<std::string> cannotRename;
+  // The version registered for the installed copy; "" when it is not registered.
+  std::string registered;
+  // The program stops dead after this many steps (file changes, tool starts and ends); 0: never.
+  int killAfterStep = 0;
+  // The steps taken, named as in `log`.
+  std::vector<std::string> steps;
+  // Runs before each copy, as if the source changed just then.
+  std::function<void(const std::string& source)> beforeCopy;
   // Runs after every search for the IDE's window; `searches` counts them, starting at 1.
   std::function<void(int searches)> onTaskSearch;
   int taskSearches = 0;
@@ -65,6 +85,8 @@ class FakeSystem final : public System {
   // ---- what happened
   std::vector<std::string> log;
   std::vector<std::string> commandLines;
+  std::vector<std::string> launchFolders;
+  std::vector<NativeWindow> deleteOwners;
   int instanceChecks = 0;
   int endedWith = -1;
   int versionBoxes = 0;
@@ -74,7 +96,12 @@ class FakeSystem final : public System {
 
   // Convenience.
   void Ship(const std::string& version) { files[kShipped] = {version}; }
-  void Install(const std::string& version) { files[kInstalled] = {version}; }
+  void Install(const std::string& version) {
+    files[kInstalled] = {version};
+    registered = version;
+  }
+  // Paths whose name starts with `prefix`.
+  std::vector<std::string> FilesStartingWith(const std::string& prefix) const;
   void InstallIde() { files[kIdeProgram] = {"1.0.0.0"}; }
   bool Has(const std::string& path) const { return files.count(path) != 0; }
   std::string VersionAt(const std::string& path) const;
@@ -85,11 +112,12 @@ class FakeSystem final : public System {
   bool PreviousInstanceRunning() override;
   void EndProcess(int exitCode) override;
   std::string ProgramFolder() override { return programFolder; }
-  std::string SystemDirectory() override { return "C:\\Windows\\system32"; }
+  std::string SystemDirectory() override { return systemDirectory; }
   std::unique_ptr<Process> Launch(const std::string& program, const std::string& commandLine,
-                                  int windowState) override;
+                                  int windowState, const std::string& workingFolder) override;
   bool IsElevated() override { return elevated; }
   bool LaunchAsDesktopUser(const std::string& program) override;
+  bool LaunchAsNormalUser(const std::string& program, int windowState) override;
   std::unique_ptr<Process> OpenTaskProcess(const std::string& caption) override;
   std::uint64_t TickCount() override { return now; }
   bool FileExists(const std::string& path) override { return Has(path); }
@@ -99,11 +127,15 @@ class FakeSystem final : public System {
   std::string GetSystemFolder(NativeWindow) override { return systemFolder; }
   std::string GetProgramFilesFolder(NativeWindow) override { return programFilesFolder; }
   VersionInfo GetVersionInfo(const std::string& path) override;
-  void ShellMoveFile(const std::string& source, const std::string& destination) override;
-  void ShellDeleteFile(const std::string& path) override;
-  std::string BackupFile(const std::string& path) override;
-  bool RestoreFile(const std::string& backup, const std::string& path) override;
-  void RemoveFile(const std::string& path) override;
+  void ShellDeleteFile(const std::string& path, NativeWindow owner) override;
+  std::optional<std::uint64_t> FileSize(const std::string& path) override;
+  bool CopyNewFile(const std::string& source, const std::string& destination) override;
+  bool RenameFile(const std::string& source, const std::string& destination) override;
+  bool RemoveFile(const std::string& path) override;
+  bool CreateMarker(const std::string& path) override;
+
+  // Counts a step; throws Killed when it is the last one the program may take.
+  void Step(const std::string& what);
 };
 
 }  // namespace tarnwell::testing

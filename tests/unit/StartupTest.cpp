@@ -26,11 +26,37 @@ TEST_F(Startup, InstanceIsCheckedAgainWhenTheWindowLoads) {
 
 TEST_F(Startup, PathsAreBuiltFromTheProgramAndSystemFolders) {
   sys.programFolder = "D:\\";
-  sys.systemFolder = "";
+  sys.systemFolder = "C:\\Windows\\SysWOW64\\";
   Start();
   EXPECT_EQ(frm.Shared().NewDllPath, "D:\\Quandrel.dll");
-  EXPECT_EQ(frm.Shared().SystemDllPath, "\\Quandrel.dll");
+  EXPECT_EQ(frm.Shared().SystemDllPath, kInstalled);
   EXPECT_EQ(frm.Shared().MainWindowHandle, form.Handle());
+}
+
+TEST_F(Startup, UnknownSystemFolderTouchesNothingAndSaysSo) {
+  sys.systemFolder = "";
+  sys.Ship("1.2.3.4");
+  sys.files["\\Quandrel.dll"] = {"1.0.0.0"};  // what the drive's root would offer
+  Start();
+  EXPECT_EQ(frm.Shared().SystemDllPath, "");
+  EXPECT_TRUE(sys.log.empty());
+  EXPECT_TRUE(sys.Has(kShipped));
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(
+      form.caption,
+      "The system folder could not be found\r\nQuandrel.dll has NOT been installed or updated");
+  EXPECT_TRUE(form.shown);
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Startup, UnknownProgramFolderFindsNoShippedCopyOnTheDrivesRoot) {
+  sys.programFolder = "";
+  sys.files["\\Quandrel.dll"] = {"2.0.0.0"};
+  sys.Install("1.0.0.0");
+  Start();
+  EXPECT_EQ(frm.Shared().NewDllPath, "");
+  EXPECT_TRUE(sys.log.empty());
+  EXPECT_EQ(ExitCode(), 1);
 }
 
 TEST_F(Startup, LastVersionInfoHoldsTheInstalledCopyWhenBothExist) {
@@ -146,11 +172,12 @@ TEST_F(Startup, RegistrationIsAbandonedAfterAMinute) {
   EXPECT_EQ(ExitCode(), 2);
 }
 
-TEST_F(Startup, FreshInstallWhoseMoveFailsKeepsTheShippedCopy) {
+TEST_F(Startup, FreshInstallThatCannotBeCopiedInKeepsTheShippedCopy) {
   sys.Ship("1.2.3.4");
-  sys.moveFails = true;
+  sys.cannotCreate.insert(kStaged);
   Start();
   EXPECT_TRUE(sys.Has(kShipped));
+  EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{});
   EXPECT_EQ(sys.Count("register"), 0);
   EXPECT_EQ(form.foreColor, kRed);
   EXPECT_EQ(

@@ -53,13 +53,16 @@ TEST_F(Update, ClosesTheIdeWaitsReplacesRegistersAndRestartsIt) {
   OfferThenPressOK();
   EXPECT_EQ(sys.closeRequests, 1);
   EXPECT_EQ(FileWork(), (std::vector<std::string>{
-                            Unregistered("1.0.0.0"), "backup " + kInstalled, "delete " + kInstalled,
-                            "move " + kShipped + " -> " + kInstalled,
-                            "remove " + kInstalled + ".backup", Registered("2.0.0.0"), kStartIde}));
+                            "copy " + kShipped + " -> " + kStaged, "mark " + kJournal,
+                            "copy " + kInstalled + " -> " + kBackup, Unregistered("1.0.0.0"),
+                            "delete " + kInstalled, "rename " + kStaged + " -> " + kInstalled,
+                            "remove " + kShipped, Registered("2.0.0.0"), "remove " + kBackup,
+                            "remove " + kJournal, kStartIde}));
   EXPECT_EQ(sys.trash, std::vector<std::string>{kInstalled + " 1.0.0.0"});
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_EQ(sys.registered, "2.0.0.0");
   EXPECT_FALSE(sys.Has(kShipped));
-  EXPECT_FALSE(sys.Has(kInstalled + ".backup"));
+  EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
   EXPECT_EQ(form.foreColor, kGreen);
   EXPECT_EQ(
       form.caption,
@@ -278,9 +281,12 @@ TEST_F(Update, InstalledCopyInUseIsRegisteredAgainAndKept) {
   sys.files[kInstalled].locked = true;
   OfferThenPressOK();
   EXPECT_EQ(FileWork(), (std::vector<std::string>{
-                            Unregistered("1.0.0.0"), "backup " + kInstalled, "delete " + kInstalled,
-                            "remove " + kInstalled + ".backup", Registered("1.0.0.0")}));
+                            "copy " + kShipped + " -> " + kStaged, "mark " + kJournal,
+                            "copy " + kInstalled + " -> " + kBackup, Unregistered("1.0.0.0"),
+                            "delete " + kInstalled, Registered("1.0.0.0"), "remove " + kStaged,
+                            "remove " + kBackup, "remove " + kJournal}));
   EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
+  EXPECT_EQ(sys.registered, "1.0.0.0");
   EXPECT_EQ(form.foreColor, kRed);
   EXPECT_EQ(form.caption,
             "There was an Error while updating the Quandrel.dll\r\nplease make sure that 'No "
@@ -292,13 +298,14 @@ TEST_F(Update, InstalledCopyInUseIsRegisteredAgainAndKept) {
   EXPECT_EQ(ExitCode(), 2);
 }
 
-TEST_F(Update, FailedMovePutsTheOldCopyBackAndRegistersIt) {
-  sys.moveFails = true;
+TEST_F(Update, FailedSwapPutsTheOldCopyBackAndRegistersIt) {
+  sys.cannotRename.insert(kStaged);
   OfferThenPressOK();
   EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.0");
   EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
-  EXPECT_FALSE(sys.Has(kInstalled + ".backup"));
+  EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
   EXPECT_EQ(sys.Count("register 1.0.0.0"), 1);
+  EXPECT_EQ(sys.registered, "1.0.0.0");
   EXPECT_EQ(form.foreColor, kRed);
   EXPECT_EQ(
       form.caption,
@@ -309,15 +316,27 @@ TEST_F(Update, FailedMovePutsTheOldCopyBackAndRegistersIt) {
   EXPECT_EQ(ExitCode(), 2);
 }
 
-TEST_F(Update, FailedMoveAndFailedRestoreKeepTheBackupAndSaySo) {
-  sys.moveFails = true;
-  sys.restoreFails = true;
+TEST_F(Update, FailedSwapAndFailedRestoreAreSettledByTheNextStart) {
+  sys.cannotRename = {kStaged, kBackup};
   OfferThenPressOK();
-  EXPECT_TRUE(sys.Has(kInstalled + ".backup"));
+  EXPECT_FALSE(sys.Has(kInstalled));
+  EXPECT_TRUE(sys.Has(kBackup));
+  EXPECT_TRUE(sys.Has(kJournal)) << "the next start must know there is work left";
   EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
   EXPECT_EQ(sys.Count("register"), 0);
   EXPECT_TRUE(form.caption.ends_with("\r\nVersion: 1.0.0.0 could NOT be restored"));
   EXPECT_EQ(ExitCode(), 2);
+
+  // Whatever kept the files from being renamed has gone by the next start.
+  sys.cannotRename.clear();
+  sys.ideWindows = 0;
+  frmDllLoadTest again(sys);
+  FakeForm againForm(again);
+  again.Form_Load(againForm);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_EQ(sys.registered, "2.0.0.0");
+  EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
+  EXPECT_EQ(static_cast<int>(again.Result()), 0);
 }
 
 TEST_F(Update, FailedRegistrationOfTheNewCopyIsReported) {
@@ -351,12 +370,35 @@ TEST_F(Update, ElevatedProgramRestartsTheIdeAsTheDesktopUser) {
   EXPECT_TRUE(sys.Logged("start as desktop user " + kIdeProgram));
 }
 
-TEST_F(Update, ElevatedProgramWithoutADesktopShellStartsTheIdeDirectly) {
+TEST_F(Update, ElevatedProgramWithoutADesktopShellStartsTheIdeWithoutAdministratorRights) {
   sys.elevated = true;
   sys.desktopLaunchWorks = false;
   OfferThenPressOK();
   EXPECT_EQ(sys.Count("start"), 1);
-  EXPECT_TRUE(sys.Logged(kStartIde));
+  EXPECT_TRUE(sys.Logged("start as normal user " + kIdeProgram + " state 1"));
+  EXPECT_FALSE(form.caption.ends_with(kStartIdeAgain));
+}
+
+TEST_F(Update, IdeThatCannotBeStartedWithoutAdministratorRightsIsLeftToTheUser) {
+  sys.elevated = true;
+  sys.desktopLaunchWorks = false;
+  sys.normalUserLaunchWorks = false;
+  OfferThenPressOK();
+  EXPECT_EQ(sys.Count("start"), 0) << "never with our rights";
+  EXPECT_EQ(form.caption,
+            "Quandrel.dll Version: 1.0.0.0\r\nhas being updated to\r\nQuandrel.dll Version: "
+            "2.0.0.0\r\nPlease start the Corvex IDE again");
+  EXPECT_EQ(form.foreColor, kGreen);
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(Update, UnknownProgramFilesFolderMeansNoRestartAndSaysSo) {
+  sys.programFilesFolder = "";
+  sys.files["\\CorvexIDE\\CorvexIDE.exe"] = {"1.0.0.0"};
+  OfferThenPressOK();
+  EXPECT_EQ(sys.Count("start"), 0);
+  EXPECT_TRUE(form.caption.ends_with("\r\nPlease start the Corvex IDE again"));
+  EXPECT_EQ(ExitCode(), 0);
 }
 
 TEST_F(Update, WindowClosedInsideEndTasksYieldAbandonsEverything) {
@@ -397,7 +439,7 @@ TEST_F(Update, SecondPressOfOKDuringARegistrationWaitStartsNoSecondUpdate) {
   form.Press(Control::cmdOK);
   EXPECT_EQ(sys.Count("unregister"), 1);
   EXPECT_EQ(sys.Count("register 2.0.0.0"), 1);
-  EXPECT_EQ(sys.Count("move"), 1);
+  EXPECT_EQ(sys.Count("rename " + kStaged), 1);
   EXPECT_EQ(form.foreColor, kGreen);
   EXPECT_TRUE(form.Exists()) << "the extra presses neither closed the window nor updated again";
 }

@@ -1,0 +1,240 @@
+// The file work of an install and an update: what is installed is what was checked, nothing is
+// touched without a way back, and a run stopped dead at any step is settled by the next start.
+#include <algorithm>
+
+#include "tests/unit/Harness.h"
+
+namespace tarnwell::testing {
+namespace {
+
+using namespace modDllUp;
+
+// One start of the program on the given system, as a fresh process would make it.
+struct ProgramStart {
+  explicit ProgramStart(FakeSystem& sys) : frm(sys) {
+    form.onIdle = [&sys](std::chrono::milliseconds wait) { sys.now += wait.count(); };
+  }
+  // False when the system stopped the program dead.
+  bool Start() {
+    try {
+      frm.Form_Initialize();
+      if (!frm.Ended()) frm.Form_Load(form);
+      return true;
+    } catch (const Killed&) {
+      return false;
+    }
+  }
+  int ExitCode() const { return static_cast<int>(frm.Result()); }
+
+  frmDllLoadTest frm;
+  FakeForm form{frm};
+};
+
+class FileWork : public ControllerTest {
+ protected:
+  // The library ends in place, registered in its own version, with no helper file beside it.
+  void ExpectSettled(const std::string& version) const {
+    EXPECT_EQ(sys.VersionAt(kInstalled), version);
+    EXPECT_EQ(sys.registered, version);
+    EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
+  }
+};
+
+// Every step an update or an install takes, stopped dead after it; then a second start.
+class KillPoints : public ::testing::TestWithParam<bool> {
+ protected:
+  static void Prepare(FakeSystem& sys, bool update) {
+    sys.Ship("2.0.0.0");
+    if (update) sys.Install("1.0.0.0");
+  }
+};
+
+TEST_P(KillPoints, EveryStepStoppedDeadIsSettledByTheNextStart) {
+  const bool update = GetParam();
+  FakeSystem whole;
+  Prepare(whole, update);
+  ASSERT_TRUE(ProgramStart(whole).Start());
+  const int steps = static_cast<int>(whole.steps.size());
+  ASSERT_GE(steps, update ? 10 : 6);
+
+  for (int kill = 1; kill <= steps; ++kill) {
+    SCOPED_TRACE("stopped after step " + std::to_string(kill));
+    FakeSystem sys;
+    Prepare(sys, update);
+    sys.killAfterStep = kill;
+    ASSERT_FALSE(ProgramStart(sys).Start());
+    // At every point one good copy is left, in place or beside the program.
+    EXPECT_TRUE(sys.VersionAt(kInstalled) == "2.0.0.0" || sys.VersionAt(kShipped) == "2.0.0.0" ||
+                sys.VersionAt(kStaged) == "2.0.0.0");
+
+    sys.killAfterStep = 0;
+    ProgramStart next(sys);
+    ASSERT_TRUE(next.Start());
+    EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+    EXPECT_EQ(sys.registered, "2.0.0.0");
+    EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
+    EXPECT_FALSE(sys.Has(kShipped));
+    // Finished at once, or found already finished: either way nothing is left to do.
+    EXPECT_TRUE(next.ExitCode() == 0 || next.ExitCode() == 1) << next.ExitCode();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Work, KillPoints, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Update" : "Install"; });
+
+TEST_F(FileWork, KilledDuringTheRegistrationTheNewCopyIsRegisteredAtTheNextStart) {
+  sys.Ship("2.0.0.0");
+  sys.Install("1.0.0.0");
+  FakeSystem whole = sys;
+  ASSERT_TRUE(ProgramStart(whole).Start());
+  const auto registering =
+      std::find(whole.steps.begin(), whole.steps.end(), "register 2.0.0.0 state 2");
+  ASSERT_NE(registering, whole.steps.end());
+  // Stopped once the tool has started on the new copy, before it ends.
+  sys.killAfterStep = static_cast<int>(registering - whole.steps.begin()) + 1;
+  ASSERT_FALSE(ProgramStart(sys).Start());
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_EQ(sys.registered, "") << "the tool was stopped with the program";
+  EXPECT_TRUE(sys.Has(kJournal));
+
+  sys.killAfterStep = 0;
+  sys.log.clear();
+  ProgramStart next(sys);
+  ASSERT_TRUE(next.Start());
+  ExpectSettled("2.0.0.0");
+  // Settled before the check, which then finds nothing left to do.
+  EXPECT_EQ(sys.log.front(), "register 2.0.0.0 state 2");
+  EXPECT_EQ(next.form.caption, "No Quandrel.dll found at\r\n" + kShipped);
+}
+
+TEST_F(FileWork, LeftoversOfAnUnfinishedStagingAreRemovedWithoutTouchingTheRegistration) {
+  sys.Install("1.0.0.0");
+  sys.files[kStaged] = {"2.0.0.0"};
+  sys.files[kBackup] = {"1.0.0.0"};
+  Start();
+  ExpectSettled("1.0.0.0");
+  EXPECT_TRUE(sys.commandLines.empty()) << "nothing was unregistered, so nothing is registered";
+}
+
+TEST_F(FileWork, ShippedCopySwappedDuringTheWaitIsNotInstalled) {
+  for (const bool sameSize : {true, false}) {
+    SCOPED_TRACE(sameSize ? "an older build of the same size" : "another file");
+    FakeSystem sys;
+    sys.Install("1.0.0.0");
+    sys.Ship("2.0.0.0");
+    sys.InstallIde();
+    sys.ideWindows = 1;
+    ProgramStart run(sys);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.frm.UpdateNeeded);
+    // Swapped while the program waits for the IDE to close.
+    sys.onTaskSearch = [&](int) {
+      sys.files[kShipped] = {sameSize ? "0.9.0.0" : "2.0.0.0", false, sameSize ? 4096u : 5000u};
+    };
+    run.form.Press(Control::cmdOK);
+
+    EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.0");
+    EXPECT_EQ(sys.registered, "1.0.0.0");
+    EXPECT_EQ(sys.Count("unregister"), 0);
+    EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
+    EXPECT_TRUE(sys.Has(kShipped)) << "what lies there is left for the user to see";
+    EXPECT_EQ(run.form.foreColor, kRed);
+    EXPECT_EQ(run.form.caption,
+              "There was an Error while updating the Quandrel.dll\r\nThe Quandrel.dll beside this "
+              "programme has changed\r\nsince Version: 2.0.0.0 was checked\r\nVersion: 1.0.0.0 is "
+              "still installed");
+    EXPECT_TRUE(sys.Logged("start " + kIdeProgram + " state 1")) << "the IDE we closed is back";
+    EXPECT_EQ(run.ExitCode(), 2);
+  }
+}
+
+TEST_F(FileWork, FailuresBeforeTheOldCopyIsTouchedLeaveItAsItWas) {
+  struct Case {
+    const char* name;
+    std::string cannotCreate;
+    std::string text;
+  };
+  const std::string error = "There was an Error while updating the Quandrel.dll\r\n";
+  const std::string still = "\r\nVersion: 1.0.0.0 is still installed";
+  const Case cases[] = {
+      {"disk full", kStaged,
+       error + "The new copy could not be copied into the system folder" + still},
+      {"no journal", kJournal,
+       error + "The new copy could not be copied into the system folder" + still},
+      {"no backup", kBackup, error + "No backup of Version: 1.0.0.0 could be made" + still},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeSystem sys;
+    sys.Install("1.0.0.0");
+    sys.Ship("2.0.0.0");
+    sys.cannotCreate.insert(c.cannotCreate);
+    ProgramStart run(sys);
+    ASSERT_TRUE(run.Start());
+    EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.0");
+    EXPECT_EQ(sys.registered, "1.0.0.0");
+    EXPECT_EQ(sys.Count("unregister"), 0);
+    EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
+    EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
+    EXPECT_EQ(run.form.foreColor, kRed);
+    EXPECT_EQ(run.form.caption, c.text);
+    EXPECT_EQ(run.ExitCode(), 2);
+  }
+}
+
+TEST_F(FileWork, FreshInstallOfACopyChangedSinceTheCheckInstallsNothing) {
+  sys.Ship("2.0.0.0");
+  sys.beforeCopy = [&](const std::string&) { sys.files[kShipped] = {"1.0.0.0"}; };
+  Start();
+  EXPECT_FALSE(sys.Has(kInstalled));
+  EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{});
+  EXPECT_EQ(sys.Count("register"), 0);
+  EXPECT_TRUE(sys.Has(kShipped));
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(form.caption,
+            "There was an Error while installing the Quandrel.dll\r\nThe Quandrel.dll beside this "
+            "programme has changed\r\nsince Version: 2.0.0.0 was checked\r\nQuandrel.dll NOT "
+            "INSTALLED OR REGISTERED");
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(FileWork, RegistrationToolRunsFromTheSystemDirectoryAndTheIdeFromItsOwnFolder) {
+  sys.Install("1.0.0.0");
+  sys.Ship("2.0.0.0");
+  sys.InstallIde();
+  sys.ideWindows = 1;
+  Start();
+  form.Press(Control::cmdOK);
+  EXPECT_EQ(sys.launchFolders, (std::vector<std::string>{kSystemDirectory, kSystemDirectory,
+                                                         "C:\\Program Files\\CorvexIDE"}));
+  EXPECT_EQ(sys.deleteOwners, std::vector<NativeWindow>{form.Handle()})
+      << "the shell's dialogs belong to our window";
+}
+
+TEST_F(FileWork, UnknownSystemDirectoryStartsNoRegistrationToolFromTheDrivesRoot) {
+  sys.Ship("2.0.0.0");
+  sys.systemDirectory = "";
+  Start();
+  EXPECT_TRUE(sys.commandLines.empty());
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_TRUE(form.caption.ends_with("\r\nRegSvr32 could not be started"));
+  EXPECT_TRUE(sys.Has(kJournal)) << "the next start registers it";
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(FileWork, RegistrationToolThatOverrunsItsMinuteIsEndedAndTriedAgainNextStart) {
+  sys.Ship("2.0.0.0");
+  sys.registerTool.finishes = false;
+  Start();
+  EXPECT_TRUE(sys.Logged("terminate register tool"));
+  EXPECT_TRUE(form.caption.ends_with("\r\nRegSvr32 did not finish"));
+  EXPECT_TRUE(sys.Has(kJournal));
+
+  sys.registerTool.finishes = true;
+  ProgramStart next(sys);
+  ASSERT_TRUE(next.Start());
+  ExpectSettled("2.0.0.0");
+}
+
+}  // namespace
+}  // namespace tarnwell::testing
