@@ -2,13 +2,16 @@
 
 #include <utility>
 
+#include "app/modDllUp.h"
 #include "platform/Trace.h"
 #include "platform/WideText.h"
+#include "services/modFiles.h"
 #include "services/modGlobal.h"
 #include "services/modMove.h"
 #include "services/modSystem32.h"
 #include "services/modVersion.h"
 #include "win32/DesktopShell.h"
+#include "win32/NormalUserLaunch.h"
 
 namespace tarnwell::win32 {
 namespace {
@@ -16,6 +19,8 @@ namespace {
 using platform::KernelHandle;
 using platform::Narrow;
 using platform::Widen;
+
+constexpr DWORD kTerminateWaitMs = 5000;
 
 class Win32Process final : public Process {
  public:
@@ -32,19 +37,21 @@ class Win32Process final : public Process {
     return reinterpret_cast<NativeWaitable>(process_.get());
   }
 
+  void Terminate() override {
+    if (!::TerminateProcess(process_.get(), ERROR_TIMEOUT)) {
+      platform::TraceFailure(L"TerminateProcess", ::GetLastError());
+      return;
+    }
+    // Termination completes asynchronously; the caller goes on only once it has.
+    ::WaitForSingleObject(process_.get(), kTerminateWaitMs);
+  }
+
  private:
   KernelHandle process_;
 };
 
-// The folder part of `path`: everything before the last "\", or "" when there is none.
-std::wstring FolderOf(const std::wstring& path) {
-  const auto slash = path.find_last_of(L'\\');
-  if (slash == std::wstring::npos) return {};
-  std::wstring folder = path.substr(0, slash);
-  // A drive root keeps its "\": "C:" alone would mean the drive's current folder.
-  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
-  return folder;
-}
+// The folder part of `path`; a drive root keeps its "\".
+std::wstring FolderOf(const std::wstring& path) { return Widen(modDllUp::FolderOf(Narrow(path))); }
 
 }  // namespace
 
@@ -76,7 +83,7 @@ std::string Win32System::ProgramFolder() {
     if (path.size() >= 32768) return {};
     path.resize(path.size() * 2);
   }
-  return Narrow(FolderOf(path));
+  return modDllUp::FolderOf(Narrow(path));
 }
 
 std::string Win32System::SystemDirectory() {
@@ -90,7 +97,8 @@ std::string Win32System::SystemDirectory() {
 }
 
 std::unique_ptr<Process> Win32System::Launch(const std::string& program,
-                                             const std::string& commandLine, int windowState) {
+                                             const std::string& commandLine, int windowState,
+                                             const std::string& workingFolder) {
   if (program.empty()) return nullptr;
   const std::wstring application = Widen(program);
   // CreateProcessW may write into the command line, so it gets a copy of its own.
@@ -101,8 +109,9 @@ std::unique_ptr<Process> Win32System::Launch(const std::string& program,
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(windowState);
   PROCESS_INFORMATION info{};
+  const std::wstring folder = Widen(workingFolder);
   if (!::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info)) {
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
     platform::TraceFailure(L"CreateProcessW", ::GetLastError());
     return nullptr;
   }
@@ -125,6 +134,12 @@ bool Win32System::LaunchAsDesktopUser(const std::string& program) {
   if (program.empty()) return false;
   const std::wstring file = Widen(program);
   return OpenAsDesktopUser(file, FolderOf(file));
+}
+
+bool Win32System::LaunchAsNormalUser(const std::string& program, int windowState) {
+  if (program.empty()) return false;
+  const std::wstring file = Widen(program);
+  return static_cast<bool>(win32::LaunchAsNormalUser(file, FolderOf(file), windowState));
 }
 
 std::unique_ptr<Process> Win32System::OpenTaskProcess(const std::string& caption) {
@@ -163,31 +178,20 @@ VersionInfo Win32System::GetVersionInfo(const std::string& path) {
   return modVersion::GetVersionInfo(path);
 }
 
-void Win32System::ShellMoveFile(const std::string& source, const std::string& destination) {
-  modMove::ShellMoveFile(source, destination);
-}
-void Win32System::ShellDeleteFile(const std::string& path) { modMove::ShellDeleteFile(path); }
-
-std::string Win32System::BackupFile(const std::string& path) {
-  const std::wstring original = Widen(path);
-  std::wstring folder = FolderOf(original);
-  if (folder.empty()) folder = L".";
-  std::wstring backup(MAX_PATH, L'\0');
-  // The copy lies beside the original, on the same volume, so putting it back is a rename.
-  if (::GetTempFileNameW(folder.c_str(), L"qdl", 0, backup.data()) == 0) return {};
-  backup.resize(backup.find(L'\0'));
-  if (!::CopyFileW(original.c_str(), backup.c_str(), FALSE)) {
-    ::DeleteFileW(backup.c_str());
-    return {};
-  }
-  return Narrow(backup);
+void Win32System::ShellDeleteFile(const std::string& path, NativeWindow owner) {
+  modMove::ShellDeleteFile(path, owner);
 }
 
-bool Win32System::RestoreFile(const std::string& backup, const std::string& path) {
-  return ::MoveFileExW(Widen(backup).c_str(), Widen(path).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+std::optional<std::uint64_t> Win32System::FileSize(const std::string& path) {
+  return modFiles::FileSize(path);
 }
-
-void Win32System::RemoveFile(const std::string& path) { ::DeleteFileW(Widen(path).c_str()); }
+bool Win32System::CopyNewFile(const std::string& source, const std::string& destination) {
+  return modFiles::CopyNewFile(source, destination);
+}
+bool Win32System::RenameFile(const std::string& source, const std::string& destination) {
+  return modFiles::RenameFile(source, destination);
+}
+bool Win32System::RemoveFile(const std::string& path) { return modFiles::RemoveFile(path); }
+bool Win32System::CreateMarker(const std::string& path) { return modFiles::CreateMarker(path); }
 
 }  // namespace tarnwell::win32

@@ -1,6 +1,6 @@
 #pragma once
 // The operating system as the controller sees it: the service modules, processes, time and
-// the backup of the installed library.
+// the file work in the system folder.
 
 #include <windows.h>
 
@@ -12,7 +12,8 @@
 
 namespace tarnwell::win32 {
 
-inline constexpr wchar_t kSingleInstanceName[] = L"Local\\TarnwellUpdate.SingleInstance";
+// One instance per machine: two sessions must not work on the one system folder at once.
+inline constexpr wchar_t kSingleInstanceName[] = L"Global\\TarnwellUpdate.SingleInstance";
 
 class Win32System final : public System {
  public:
@@ -24,9 +25,10 @@ class Win32System final : public System {
   std::string ProgramFolder() override;
   std::string SystemDirectory() override;
   std::unique_ptr<Process> Launch(const std::string& program, const std::string& commandLine,
-                                  int windowState) override;
+                                  int windowState, const std::string& workingFolder) override;
   bool IsElevated() override;
   bool LaunchAsDesktopUser(const std::string& program) override;
+  bool LaunchAsNormalUser(const std::string& program, int windowState) override;
   std::unique_ptr<Process> OpenTaskProcess(const std::string& caption) override;
   std::uint64_t TickCount() override;
 
@@ -40,12 +42,13 @@ class Win32System final : public System {
 
   VersionInfo GetVersionInfo(const std::string& path) override;
 
-  void ShellMoveFile(const std::string& source, const std::string& destination) override;
-  void ShellDeleteFile(const std::string& path) override;
+  void ShellDeleteFile(const std::string& path, NativeWindow owner) override;
 
-  std::string BackupFile(const std::string& path) override;
-  bool RestoreFile(const std::string& backup, const std::string& path) override;
-  void RemoveFile(const std::string& path) override;
+  std::optional<std::uint64_t> FileSize(const std::string& path) override;
+  bool CopyNewFile(const std::string& source, const std::string& destination) override;
+  bool RenameFile(const std::string& source, const std::string& destination) override;
+  bool RemoveFile(const std::string& path) override;
+  bool CreateMarker(const std::string& path) override;
 
  private:
   std::wstring instanceName_;

@@ -45,10 +45,6 @@ using platform::Narrow;
 using platform::Widen;
 using tarnwell::testing::ScratchFolder;
 
-void WriteFile(const std::string& path, const std::string& content) {
-  tarnwell::testing::WriteTextFile(Widen(path), content);
-}
-
 std::string ReadFile(const std::string& path) {
   return tarnwell::testing::ReadTextFile(Widen(path)).value_or(std::string{});
 }
@@ -111,20 +107,24 @@ TEST(Win32SystemLaunch, AMissingProgramIsNotStartedAndLeavesATrace) {
   const ScratchFolder scratch;
   const std::string missing = scratch.Utf8(L"missing.exe");
   const DebugOutput output;
-  EXPECT_EQ(system.Launch(missing, "\"" + missing + "\"", kShowMinimized), nullptr);
-  EXPECT_EQ(system.Launch("", "cmd.exe /c exit 0", kShowMinimized), nullptr);
+  EXPECT_EQ(system.Launch(missing, "\"" + missing + "\"", kShowMinimized, ""), nullptr);
+  EXPECT_EQ(system.Launch("", "cmd.exe /c exit 0", kShowMinimized, ""), nullptr);
   ASSERT_EQ(output.Seen().size(), 1u) << "one trace for the one call that was made";
   EXPECT_EQ(output.Seen()[0], "TarnwellUpdate: CreateProcessW failed, error 2\n");
 }
 
-TEST(Win32SystemLaunch, ThePassedProgramRunsWithTheWholeCommandLine) {
+TEST(Win32SystemLaunch, ThePassedProgramRunsWithTheWholeCommandLineInTheGivenFolder) {
   Win32System system;
+  const ScratchFolder scratch;
   const std::string cmd = system.SystemDirectory() + "\\cmd.exe";
-  const auto process = system.Launch(cmd, "\"" + cmd + "\" /c exit 7", kShowMinimized);
+  const auto process = system.Launch(cmd, "\"" + cmd + "\" /c cd > here.txt & exit 7",
+                                     kShowMinimized, scratch.Utf8());
   ASSERT_NE(process, nullptr);
   EXPECT_EQ(AwaitExit(*process), std::optional<std::uint32_t>(7));
   // Once ended, it keeps answering the same code.
   EXPECT_EQ(process->ExitCode(), std::optional<std::uint32_t>(7));
+  // A relative name lands in the working folder, which is what `cd` prints.
+  EXPECT_EQ(ReadFile(scratch.Utf8(L"here.txt")), scratch.Utf8() + "\r\n");
 }
 
 // Starts this test program as a task owning a window titled `caption`, ending on `release`.
@@ -137,7 +137,7 @@ class TaskHelper {
     const std::string self = Narrow(ModulePath());
     process = system.Launch(
         self, "\"" + self + "\" --helper " + Narrow(eventName_) + " \"" + caption + "\"",
-        kShowMinimized);
+        kShowMinimized, "");
   }
   ~TaskHelper() { Release(); }
   TaskHelper(const TaskHelper&) = delete;
@@ -175,6 +175,15 @@ TEST(Win32SystemLaunch, ARunningProcessHasNoExitCodeUntilItEnds) {
   EXPECT_EQ(AwaitExit(*helper.process), std::optional<std::uint32_t>(3));
 }
 
+TEST(Win32SystemLaunch, ATerminatedProcessHasEndedWhenTerminateReturns) {
+  Win32System system;
+  TaskHelper helper(system);
+  ASSERT_NE(helper.process, nullptr);
+  ASSERT_TRUE(helper.AwaitWindow());
+  helper.process->Terminate();
+  EXPECT_EQ(helper.process->ExitCode(), std::optional<std::uint32_t>(ERROR_TIMEOUT));
+}
+
 TEST(Win32SystemTasks, TheOwnerOfACaptionIsFoundAndWatched) {
   Win32System system;
   TaskHelper helper(system);
@@ -192,61 +201,17 @@ TEST(Win32SystemTasks, AMissingCaptionHasNoProcess) {
   EXPECT_EQ(system.OpenTaskProcess(Narrow(UniqueName(L"No window is titled so"))), nullptr);
 }
 
-TEST(Win32SystemBackup, ACopyBesideTheFilePutsTheOldContentBack) {
-  Win32System system;
-  const ScratchFolder scratch;
-  const std::string library = scratch.Utf8(L"Quandrel.dll");
-  WriteFile(library, "old library");
-
-  const std::string backup = system.BackupFile(library);
-  ASSERT_FALSE(backup.empty());
-  EXPECT_EQ(backup.substr(0, backup.find_last_of('\\')),
-            library.substr(0, library.find_last_of('\\')));
-  EXPECT_EQ(backup.substr(backup.find_last_of('\\') + 1, 3), "qdl");
-  EXPECT_EQ(ReadFile(backup), "old library");
-  EXPECT_EQ(ReadFile(library), "old library");
-
-  WriteFile(library, "a failed new copy");
-  EXPECT_TRUE(system.RestoreFile(backup, library));
-  EXPECT_EQ(ReadFile(library), "old library");
-  EXPECT_FALSE(Exists(backup));
-
-  system.RemoveFile(library);
-  EXPECT_FALSE(Exists(library));
-  EXPECT_TRUE(scratch.Files().empty());
-}
-
-TEST(Win32SystemBackup, RestoringPutsTheCopyWhereNoFileIsLeft) {
-  Win32System system;
-  const ScratchFolder scratch;
-  const std::string library = scratch.Utf8(L"Quandrel.dll");
-  WriteFile(library, "installed");
-  const std::string backup = system.BackupFile(library);
-  ASSERT_FALSE(backup.empty());
-  system.RemoveFile(library);
-  ASSERT_FALSE(Exists(library));
-  EXPECT_TRUE(system.RestoreFile(backup, library));
-  EXPECT_EQ(ReadFile(library), "installed");
-}
-
-TEST(Win32SystemBackup, AMissingFileLeavesNoCopyBehind) {
-  Win32System system;
-  const ScratchFolder scratch;
-  EXPECT_EQ(system.BackupFile(scratch.Utf8(L"Quandrel.dll")), "");
-  EXPECT_TRUE(scratch.Files().empty());
-  EXPECT_FALSE(system.RestoreFile(scratch.Utf8(L"qdl1.tmp"), scratch.Utf8(L"Quandrel.dll")));
-  EXPECT_FALSE(Exists(scratch.Utf8(L"Quandrel.dll")));
-}
-
 TEST(Win32SystemInstance, TheFirstInstanceSeesNoneAndKeepsItsAnswer) {
-  const std::wstring name = L"Local\\" + UniqueName(L"tarnwell-instance");
+  const std::wstring name = L"Global\\" + UniqueName(L"tarnwell-instance");
   Win32System first(name);
   EXPECT_FALSE(first.PreviousInstanceRunning());
   EXPECT_FALSE(first.PreviousInstanceRunning());
 }
 
 TEST(Win32SystemInstance, ALaterInstanceSeesTheFirstWhileItLives) {
-  const std::wstring name = L"Local\\" + UniqueName(L"tarnwell-instance");
+  // Machine-wide, as the program's own name is.
+  ASSERT_EQ(std::wstring_view(kSingleInstanceName).substr(0, 7), L"Global\\");
+  const std::wstring name = L"Global\\" + UniqueName(L"tarnwell-instance");
   {
     Win32System first(name);
     ASSERT_FALSE(first.PreviousInstanceRunning());
