@@ -119,6 +119,8 @@ TEST(FileWorkSwappedCopy, ReplacedWhileWaitingForTheHostIsNotInstalled) {
       EXPECT_EQ(last->verb, L"register");
       EXPECT_EQ(last->version, L"1.2.3.4");
     }
+    // The old copy is touched only once the new one has been checked in the system folder.
+    EXPECT_TRUE(s.TrashedFiles().empty()) << Joined(s.TrashedFiles());
     EXPECT_TRUE(HelperFilesLeft(s).empty()) << Joined(HelperFilesLeft(s));
     EXPECT_EQ(PressOk(program, window), kFailed);
   }
@@ -155,6 +157,7 @@ TEST(FileWorkDiskFull, NewCopyThatDoesNotFitLeavesTheOldOneInstalled) {
     EXPECT_EQ(last->verb, L"register");
     EXPECT_EQ(last->version, L"1.2.3.4");
   }
+  EXPECT_TRUE(s.TrashedFiles().empty()) << Joined(s.TrashedFiles());
   EXPECT_TRUE(HelperFilesLeft(s).empty()) << Joined(HelperFilesLeft(s));
 }
 
