@@ -68,4 +68,17 @@ std::wstring Restored(const std::wstring& from, const std::wstring& to) {
                 L"Version: " + from + L" has been restored"});
 }
 
+std::wstring NotCopiedIn(const std::wstring& installed) {
+  return Lines({L"There was an Error while updating the Quandrel.dll",
+                L"The new copy could not be copied into the system folder",
+                L"Version: " + installed + L" is still installed"});
+}
+
+std::wstring ShippedCopyChanged(const std::wstring& checked, const std::wstring& installed) {
+  return Lines({L"There was an Error while updating the Quandrel.dll",
+                L"The Quandrel.dll beside this programme has changed",
+                L"since Version: " + checked + L" was checked",
+                L"Version: " + installed + L" is still installed"});
+}
+
 }  // namespace tarnwell::e2e

@@ -23,22 +23,6 @@ namespace {
 // How long the program gets to act on something it must ignore; it polls every 20 ms.
 constexpr DWORD kNoticeMs = 1000;
 
-// After the program has ended: a readable library is left in one of the two places, and an
-// installed one whose registration was touched was registered last, in its own version.
-void ExpectLibraryKept(const Scenario& s) {
-  const auto installed = FileVersionOf(s.InstalledPath());
-  const auto shipped = FileVersionOf(s.ShippedPath());
-  EXPECT_TRUE(installed || shipped) << "no Quandrel.dll with a readable version is left";
-  if (!installed) return;
-  std::optional<Registration> last;
-  for (const auto& call : Registrations(s))
-    if (SamePath(call.path, s.InstalledPath())) last = call;
-  if (last) {
-    EXPECT_EQ(last->verb, L"register") << "the installed copy was left unregistered";
-    EXPECT_EQ(last->version, *installed);
-  }
-}
-
 // Answers every message box the program shows before its window appears, in order.
 struct Started {
   HWND window = nullptr;
@@ -428,24 +412,6 @@ TEST(FaultPlantedPrograms, ProgramExeAtTheDriveRootIsNeverRunForTheRestart) {
   ExpectLibraryKept(s);
 }
 
-// Sets an environment variable for the processes started meanwhile; restores it afterwards.
-class EnvironmentVariable {
- public:
-  EnvironmentVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
-    std::wstring old(32768, L'\0');
-    const DWORD length = GetEnvironmentVariableW(name, old.data(), static_cast<DWORD>(old.size()));
-    if (length > 0 && length < old.size()) old_ = old.substr(0, length);
-    SetEnvironmentVariableW(name, value.c_str());
-  }
-  ~EnvironmentVariable() { SetEnvironmentVariableW(name_, old_ ? old_->c_str() : nullptr); }
-  EnvironmentVariable(const EnvironmentVariable&) = delete;
-  EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
-
- private:
-  const wchar_t* name_;
-  std::optional<std::wstring> old_;
-};
-
 // A version.dll beside the program, and Wine told to prefer such a copy to its own: the
 // program loads its libraries from the system folder only, so the planted one never runs.
 TEST(FaultPlantedLibrary, VersionDllBesideTheProgramIsNeverLoaded) {
@@ -455,7 +421,7 @@ TEST(FaultPlantedLibrary, VersionDllBesideTheProgramIsNeverLoaded) {
   const std::wstring planted = s.ProgramFolder() + L"\\version.dll";
   const std::wstring marker = s.ProgramFolder() + L"\\planted-marker.txt";
   ASSERT_TRUE(CopyFileW(FixtureFile(L"planted\\version.dll").c_str(), planted.c_str(), FALSE));
-  const EnvironmentVariable markerPath(L"TARNWELL_PLANTED_MARKER", marker);
+  const EnvironmentOverride markerPath(L"TARNWELL_PLANTED_MARKER", marker);
   // Wine takes its DLL overrides from the environment it was started with, not from one a
   // program sets for its children; the test runner (cmake/wine-run) sets version=n,b.
   std::wstring overrides(32768, L'\0');

@@ -34,6 +34,7 @@ TEST(QuandrelFixture, CarriesTheVersionItWasBuiltWith) {
       {L"1.0.0.300", L"1.0.0.300"},
       {L"65535.65535.65535.65535", L"65535.65535.65535.65535"},
       {L"1.2.3.5-register-fails", L"1.2.3.5"},
+      {L"1.2.3.5-padded", L"1.2.3.5"},
       {L"unversioned", L"none"},
   };
   for (const auto& [fixture, version] : cases) {
@@ -58,6 +59,34 @@ TEST(QuandrelFixture, RegistrationLogsTheCallAndReportsThroughRegSvr32) {
   const std::vector<std::wstring> expected = {L"register " + copy + L" 1.2.3.4",
                                               L"unregister " + copy + L" 1.2.3.4",
                                               L"register " + failing + L" 1.2.3.5"};
+  EXPECT_EQ(scenario.RegistrationLog(), expected);
+}
+
+TEST(QuandrelFixture, PaddedBuildIsTwoMegabytesLarger) {
+  EXPECT_GE(Scenario::FixtureBytes(L"1.2.3.5-padded").size(),
+            Scenario::FixtureBytes(L"1.2.3.5").size() + 2 * 1024 * 1024);
+}
+
+// With QUANDREL_REGISTER_DELAY_MS the registration logs its beginning, and its end only once
+// the delay is over: a run killed meanwhile leaves no "register" line.
+TEST(QuandrelFixture, DelayedRegistrationLogsItsBeginningAndItsEndApart) {
+  Scenario scenario(WithoutProgram());
+  const std::wstring copy = scenario.ProgramFolder() + L"\\Quandrel.dll";
+  ASSERT_TRUE(CopyFileW(Scenario::FixturePath(L"1.2.3.4").c_str(), copy.c_str(), FALSE));
+  {
+    const EnvironmentOverride slow(L"QUANDREL_REGISTER_DELAY_MS", L"60000");
+    Process killed = scenario.Run(RegSvr32(), L"/s \"" + copy + L"\"");
+    ASSERT_TRUE(WaitUntil([&] { return !scenario.RegistrationLog().empty(); }, kWindowTimeoutMs));
+    killed.Kill();
+    ASSERT_FALSE(killed.Running());
+  }
+  {
+    const EnvironmentOverride slow(L"QUANDREL_REGISTER_DELAY_MS", L"100");
+    EXPECT_EQ(scenario.Run(RegSvr32(), L"/s \"" + copy + L"\"").WaitForExit(), 0u);
+  }
+  const std::vector<std::wstring> expected = {L"register-begin " + copy + L" 1.2.3.4",
+                                              L"register-begin " + copy + L" 1.2.3.4",
+                                              L"register " + copy + L" 1.2.3.4"};
   EXPECT_EQ(scenario.RegistrationLog(), expected);
 }
 

@@ -31,7 +31,23 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kSettleTimeo
 ::testing::AssertionResult WaitForText(HWND window, const std::wstring& text,
                                        DWORD timeoutMs = kWindowTimeoutMs);
 
+// Waits until the window shows an outcome: OK alone, the work over. False if it never does.
+bool WaitForOutcome(HWND window, DWORD timeoutMs = kWindowTimeoutMs);
+
 // ---- setting up ----
+
+// Sets an environment variable for the processes started meanwhile; restores it afterwards.
+class EnvironmentOverride {
+ public:
+  EnvironmentOverride(const wchar_t* name, const std::wstring& value);
+  ~EnvironmentOverride();
+  EnvironmentOverride(const EnvironmentOverride&) = delete;
+  EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+ private:
+  const wchar_t* name_;
+  std::optional<std::wstring> old_;
+};
 
 // An update waiting for the user: the host installed with `host` and running, `installed` in the
 // system folder and `shipped` beside the program. The host's window; nullptr if none showed.
@@ -63,8 +79,17 @@ std::wstring FixtureFile(const std::wstring& relativePath);
 // The version in a library's fixed version record, "a.b.c.d"; nothing when there is none.
 using tarnwell::testing::FileVersionOf;
 
+// The file at `path` holds exactly the given fixture's bytes. A failure says what it holds
+// instead, by size and version, not byte by byte: printing two large byte vectors crashes the
+// i686 test under the emulator.
+::testing::AssertionResult HoldsFixture(const std::wstring& path, std::wstring_view fixture);
+
 // Backups the program makes beside the installed copy while it replaces it.
 std::vector<std::wstring> BackupsLeft(const Scenario& s);
+
+// Files the program keeps beside the installed copy while it works (names starting with
+// "Quandrel.dll.") and its backups: none may be left once it has ended.
+std::vector<std::wstring> HelperFilesLeft(const Scenario& s);
 
 // The trash holds exactly one file, the given fixture's bytes.
 void ExpectTrashHolds(const Scenario& s, std::wstring_view fixture);
@@ -96,6 +121,13 @@ void ExpectRegistrations(const std::vector<Registration>& calls, const Scenario&
                          const ExpectedCalls& expected);
 // The same for the calls logged so far.
 void ExpectRegistrations(const Scenario& s, const ExpectedCalls& expected);
+
+// The last call logged for the installed copy; nothing if there was none.
+std::optional<Registration> LastRegistrationOfTheInstalledCopy(const Scenario& s);
+
+// After the program has ended: a readable library is left in one of the two places, and an
+// installed one whose registration was touched was registered last, in its own version.
+void ExpectLibraryKept(const Scenario& s);
 
 // ---- the host ----
 

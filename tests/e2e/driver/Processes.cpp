@@ -1,5 +1,7 @@
 #include "tests/e2e/driver/Processes.h"
 
+#include <tlhelp32.h>
+
 #include "tests/support/WindowText.h"
 
 namespace tarnwell::e2e {
@@ -66,6 +68,26 @@ std::vector<HWND> Program::VisibleWindows() const {
   TopLevelQuery query;
   query.processId = Id();
   return TopLevelWindows(query);
+}
+
+std::vector<Process> ChildrenOf(DWORD parentId, std::wstring_view exeName) {
+  std::vector<Process> children;
+  platform::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  if (!snapshot || !Process32FirstW(snapshot.get(), &entry)) return children;
+  do {
+    if (entry.th32ParentProcessID != parentId ||
+        CompareStringOrdinal(entry.szExeFile, -1, exeName.data(), static_cast<int>(exeName.size()),
+                             TRUE) != CSTR_EQUAL)
+      continue;
+    platform::KernelHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                    entry.th32ProcessID));
+    if (process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT)
+      children.emplace_back(std::move(process), entry.th32ProcessID);
+  } while (Process32NextW(snapshot.get(), &entry));
+  return children;
 }
 
 }  // namespace tarnwell::e2e

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -41,5 +42,9 @@ class Program : public Process {
   // Top-level windows this process shows now.
   std::vector<HWND> VisibleWindows() const;
 };
+
+// The running processes that `parentId` started from an executable named `exeName`
+// (e.g. L"regsvr32.exe"), opened to be waited for and killed.
+std::vector<Process> ChildrenOf(DWORD parentId, std::wstring_view exeName);
 
 }  // namespace tarnwell::e2e

@@ -11,13 +11,22 @@
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
 #include "tests/e2e/driver/Waits.h"
+#include "tests/support/Files.h"
 #include "tests/support/Processes.h"
+
+#ifndef TARNWELL_E2E_DRIVER_DIR
+#error "TARNWELL_E2E_DRIVER_DIR must name the driver's source folder (a Unix path)"
+#endif
 
 namespace tarnwell::e2e {
 namespace {
 
 using platform::Narrow;
 using platform::Widen;
+
+// Copying the system folder (about half a gigabyte of Wine's own libraries) takes a second or
+// two; a busy machine may take much longer.
+constexpr DWORD kTmpfsTimeoutMs = 120000;
 
 // Wine's kernel32 translates paths between the two worlds; on anything else the fallbacks apply.
 using ToUnixFn = char*(CDECL*)(LPCWSTR);
@@ -118,6 +127,54 @@ Freeze::Freeze(const std::wstring& folder) : folder_(folder) {
 Freeze::~Freeze() {
   if (!SetImmutable(folder_, false))
     ADD_FAILURE() << "cannot make " << Narrow(folder_) << " writable again";
+}
+
+TmpfsOver::TmpfsOver(const std::wstring& folder) : folder_(folder) {
+  const std::string status = Run(L"mount");
+  active_ = status == "ok";
+  unavailable_ = status.starts_with("unavailable");
+  if (!active_) problem_ = status;
+}
+
+TmpfsOver::~TmpfsOver() {
+  const std::string status = Run(L"unmount");
+  if (status != "ok")
+    ADD_FAILURE() << "cannot unmount the tmpfs over " << Narrow(folder_) << ": " << status;
+}
+
+bool TmpfsOver::LeaveFree(ULONGLONG bytes) {
+  const std::string status = Run(L"leave-free", std::to_wstring(bytes));
+  if (status != "ok") problem_ = status;
+  return status == "ok";
+}
+
+std::string TmpfsOver::Run(const std::wstring& command, const std::wstring& argument) {
+  static unsigned serial = 0;
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring status = std::wstring(temp) + L"tarnwell-tmpfs-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(++serial) + L".status";
+  DeleteFileW(status.c_str());
+  const auto quoted = [](const std::string& unixPath) { return L"\"" + Widen(unixPath) + L"\""; };
+  std::wstring line = quoted(std::string(TARNWELL_E2E_DRIVER_DIR) + "/tmpfs-folder") + L" " +
+                      command + L" " + quoted(UnixPathOf(folder_));
+  if (!argument.empty()) line += L" " + argument;
+  line += L" " + quoted(UnixPathOf(status));
+  if (!RunUnix("/bin/bash", line)) return "failed: cannot start /bin/bash from inside Wine";
+  std::optional<std::string> answer;
+  const ULONGLONG deadline = GetTickCount64() + kTmpfsTimeoutMs;
+  while (!(answer = tarnwell::testing::ReadTextFile(status)))
+    if (PollExpired(deadline)) return "failed: the helper script did not answer";
+  DeleteFileW(status.c_str());
+  while (!answer->empty() && (answer->back() == '\n' || answer->back() == '\r')) answer->pop_back();
+  return *answer;
+}
+
+std::optional<ULONGLONG> FreeBytesIn(const std::wstring& folder) {
+  ULARGE_INTEGER free{};
+  if (!GetDiskFreeSpaceExW((folder + L"\\").c_str(), &free, nullptr, nullptr)) return std::nullopt;
+  return free.QuadPart;
 }
 
 }  // namespace tarnwell::e2e

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,5 +39,36 @@ class Freeze {
   std::wstring folder_;
   bool active_ = false;
 };
+
+// A small tmpfs over a folder of the prefix for the guard's lifetime (mounted on the Linux side,
+// which needs root), so that the program can meet a full disk there. It holds a copy of what
+// the folder held: 32-bit programs load their system libraries from the system folder for
+// 32-bit programs. A tmpfs left over from a killed run is unmounted first; this one is
+// unmounted, even when mounting seemed to fail. Unavailable() when the machine does not let us
+// mount (not root); Problem() says why, or what else went wrong.
+class TmpfsOver {
+ public:
+  explicit TmpfsOver(const std::wstring& folder);
+  ~TmpfsOver();
+  TmpfsOver(const TmpfsOver&) = delete;
+  TmpfsOver& operator=(const TmpfsOver&) = delete;
+  bool Active() const { return active_; }
+  bool Unavailable() const { return unavailable_; }
+  const std::string& Problem() const { return problem_; }
+  // Shrinks the tmpfs until about `bytes` are left free; false, with Problem(), if it cannot.
+  bool LeaveFree(ULONGLONG bytes);
+
+ private:
+  // Runs the helper script's `command` on the folder; the status line it writes.
+  std::string Run(const std::wstring& command, const std::wstring& argument = {});
+
+  std::wstring folder_;
+  bool active_ = false;
+  bool unavailable_ = false;
+  std::string problem_;
+};
+
+// Bytes free to the caller in the file system holding `folder`; nothing if it cannot be asked.
+std::optional<ULONGLONG> FreeBytesIn(const std::wstring& folder);
 
 }  // namespace tarnwell::e2e
