@@ -62,12 +62,6 @@ std::wstring InUse() {
                 L"please make sure that 'No Application'", L"is referencing the Quandrel.dll"});
 }
 
-std::wstring Restored(const std::wstring& from, const std::wstring& to) {
-  return Lines({L"There was an Error while updating the Quandrel.dll",
-                L"The new Version: " + to + L" could not be installed",
-                L"Version: " + from + L" has been restored"});
-}
-
 std::wstring NotCopiedIn(const std::wstring& installed) {
   return Lines({L"There was an Error while updating the Quandrel.dll",
                 L"The new copy could not be copied into the system folder",

@@ -56,8 +56,6 @@ std::wstring Updated(const std::wstring& from, const std::wstring& to);
 std::wstring UpdatedNotRegistered(const std::wstring& version, int exitCode);
 // The installed copy could not be removed.
 std::wstring InUse();
-// The new copy could not be moved in, and the old one was put back.
-std::wstring Restored(const std::wstring& from, const std::wstring& to);
 // The new copy could not be copied into the system folder (a full disk, say); `installed` stays.
 std::wstring NotCopiedIn(const std::wstring& installed);
 // The shipped copy is no longer the one whose version `checked` was read; `installed` stays.

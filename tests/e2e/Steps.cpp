@@ -108,19 +108,9 @@ std::wstring FixtureFile(const std::wstring& relativePath) {
          << Narrow(std::wstring(fixture)) << " has " << expected.size() << " bytes";
 }
 
-std::vector<std::wstring> BackupsLeft(const Scenario& s) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found{};
-  platform::FindHandle search(FindFirstFileW((s.SystemFolder() + L"\\qdl*.tmp").c_str(), &found));
-  if (!search) return names;
-  do names.push_back(found.cFileName);
-  while (FindNextFileW(search.get(), &found));
-  return names;
-}
-
 std::vector<std::wstring> HelperFilesLeft(const Scenario& s) {
   constexpr std::wstring_view kPrefix = L"Quandrel.dll.";
-  std::vector<std::wstring> names = BackupsLeft(s);
+  std::vector<std::wstring> names;
   WIN32_FIND_DATAW found{};
   platform::FindHandle search(
       FindFirstFileW((s.SystemFolder() + L"\\Quandrel.dll*").c_str(), &found));

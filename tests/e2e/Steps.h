@@ -84,11 +84,8 @@ using tarnwell::testing::FileVersionOf;
 // i686 test under the emulator.
 ::testing::AssertionResult HoldsFixture(const std::wstring& path, std::wstring_view fixture);
 
-// Backups the program makes beside the installed copy while it replaces it.
-std::vector<std::wstring> BackupsLeft(const Scenario& s);
-
 // Files the program keeps beside the installed copy while it works (names starting with
-// "Quandrel.dll.") and its backups: none may be left once it has ended.
+// "Quandrel.dll."): none may be left once it has ended.
 std::vector<std::wstring> HelperFilesLeft(const Scenario& s);
 
 // The trash holds exactly one file, the given fixture's bytes.

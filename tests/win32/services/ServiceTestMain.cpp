@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/WideText.h"
+#include "tests/support/PrintedOnly.h"
 #include "tests/win32/services/ServiceTestSupport.h"
 
 namespace {
@@ -35,7 +36,8 @@ class UnexpectedDialogs : public testing::EmptyTestEventListener {
 
 int wmain(int argc, wchar_t** argv) {
   testing::InitGoogleTest(&argc, argv);
-  // Appended after the default printer, so its OnTestEnd runs before the result is printed.
+  tarnwell::testing::PrintFailuresOnly();
+  // Appended after the printer, so its OnTestEnd runs before the result is printed.
   // GoogleTest takes ownership of its listeners.
   testing::UnitTest::GetInstance()->listeners().Append(
       std::make_unique<UnexpectedDialogs>().release());

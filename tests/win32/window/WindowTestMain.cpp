@@ -10,6 +10,8 @@
 
 #include <string_view>
 
+#include "tests/support/PrintedOnly.h"
+
 #include "platform/UniqueHandle.h"
 
 namespace {
@@ -42,5 +44,6 @@ int RunHelper(const wchar_t* eventName, const wchar_t* caption) {
 int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wstring_view(argv[1]) == L"--helper") return RunHelper(argv[2], argv[3]);
   testing::InitGoogleTest(&argc, argv);
+  tarnwell::testing::PrintFailuresOnly();
   return RUN_ALL_TESTS();
 }
