@@ -87,9 +87,14 @@ VersionInfo GetVersionInfo(const std::string& path) {
   UINT length = 0;
   if (!api.QueryRoot(buffer, block, length)) return Fail(kFixedInfoFailed);
 
-  // Copy no more than the block holds; a short block cannot be composed.
+  // The length is what the resource claims, unchecked: the block must start inside the buffer
+  // and only the bytes inside it count. A block cut short cannot be composed.
+  const auto start = reinterpret_cast<std::uintptr_t>(block);
+  const auto first = reinterpret_cast<std::uintptr_t>(buffer.data());
+  if (start < first || start - first >= buffer.size()) return Fail(kFixedInfoFailed);
+  const std::size_t inBuffer = buffer.size() - (start - first);
   std::array<std::uint8_t, kFixedFileInfoSize> fixed{};
-  const std::size_t available = std::min<std::size_t>(length, fixed.size());
+  const std::size_t available = std::min({std::size_t{length}, fixed.size(), inBuffer});
   std::copy_n(static_cast<const std::uint8_t*>(block), available, fixed.begin());
   const std::optional<VersionInfo> info =
       ComposeVersionInfo(std::span<const std::uint8_t>(fixed.data(), available));
