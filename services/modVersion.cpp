@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/DllSearch.h"
 #include "platform/SystemProc.h"
-#include "platform/Trace.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
 #include "services/modGlobal.h"
@@ -48,16 +48,10 @@ class VersionApi {
   using QueryFn = decltype(&::VerQueryValueW);
 
   VersionApi()
-      : module_(Load()),
+      : module_(platform::LoadSystemLibrary(L"version.dll")),
         getSize_(platform::ProcAddress<GetSizeFn>(module_.get(), "GetFileVersionInfoSizeW")),
         getInfo_(platform::ProcAddress<GetInfoFn>(module_.get(), "GetFileVersionInfoW")),
         query_(platform::ProcAddress<QueryFn>(module_.get(), "VerQueryValueW")) {}
-
-  static HMODULE Load() {
-    const HMODULE module = ::LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module) platform::TraceFailure(L"LoadLibraryExW(version.dll)", ::GetLastError());
-    return module;
-  }
 
   platform::ModuleHandle module_;
   GetSizeFn getSize_;
