@@ -164,9 +164,9 @@ VersionInfo Win32System::GetVersionInfo(const std::string& path) {
 }
 
 void Win32System::ShellMoveFile(const std::string& source, const std::string& destination) {
-  modMove::ShellMoveFile(source, destination);
+  modMove::ShellMoveFile(0, source, destination);
 }
-void Win32System::ShellDeleteFile(const std::string& path) { modMove::ShellDeleteFile(path); }
+void Win32System::ShellDeleteFile(const std::string& path) { modMove::ShellDeleteFile(0, path); }
 
 std::string Win32System::BackupFile(const std::string& path) {
   const std::wstring original = Widen(path);
