@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <winsafer.h>
 
 #include <utility>
 
@@ -69,5 +70,6 @@ using MemoryDc = UniqueHandle<HandleTraits<HDC, &::DeleteDC>>;             // Cr
 using IconHandle = UniqueHandle<HandleTraits<HICON, &::DestroyIcon>>;      // not shared icons
 using WindowHandle = UniqueHandle<HandleTraits<HWND, &::DestroyWindow>>;   // windows we create
 using ModuleHandle = UniqueHandle<HandleTraits<HMODULE, &::FreeLibrary>>;  // loaded at run time
+using SaferLevel = UniqueHandle<HandleTraits<SAFER_LEVEL_HANDLE, &::SaferCloseLevel>>;
 
 }  // namespace tarnwell::platform

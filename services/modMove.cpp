@@ -23,9 +23,10 @@ std::wstring PathList(const std::string& path) {
 
 // The shell's answer decides nothing (it claims success when it failed, under Wine): callers
 // judge the outcome with FileExists. A failure it does admit is traced.
-void Run(UINT operation, const std::wstring& from, const std::wstring* to, FILEOP_FLAGS flags) {
+void Run(HWND owner, UINT operation, const std::wstring& from, const std::wstring* to,
+         FILEOP_FLAGS flags) {
   SHFILEOPSTRUCTW op{};
-  op.hwnd = nullptr;
+  op.hwnd = owner;
   op.wFunc = operation;
   op.pFrom = from.c_str();
   op.pTo = to != nullptr ? to->c_str() : nullptr;
@@ -39,16 +40,16 @@ void Run(UINT operation, const std::wstring& from, const std::wstring* to, FILEO
 
 }  // namespace
 
-void ShellMoveFile(const std::string& source, const std::string& destination) {
+void ShellMoveFile(NativeWindow owner, const std::string& source, const std::string& destination) {
   if (!modGlobal::FileExists(source)) return;
   const std::wstring from = PathList(source);
   const std::wstring to = PathList(destination);
-  Run(FO_MOVE, from, &to, kMoveFlags);
+  Run(reinterpret_cast<HWND>(owner), FO_MOVE, from, &to, kMoveFlags);
 }
 
-void ShellDeleteFile(const std::string& path) {
+void ShellDeleteFile(NativeWindow owner, const std::string& path) {
   if (!modGlobal::FileExists(path)) return;
-  Run(FO_DELETE, PathList(path), nullptr, kDeleteFlags);
+  Run(reinterpret_cast<HWND>(owner), FO_DELETE, PathList(path), nullptr, kDeleteFlags);
 }
 
 }  // namespace tarnwell::modMove

@@ -1,14 +1,18 @@
 #pragma once
 // One-file operations through the shell. Neither reports anything: callers test FileExists
-// afterwards. A missing source is ignored without calling the shell.
+// afterwards. A missing source is ignored without calling the shell. The shell's own error
+// dialogs (file in use, disk full) are owned by `owner` (0 for none), so that they show above
+// the program's topmost window instead of hidden behind it.
 
 #include <string>
+
+#include "app/NativeHandles.h"
 
 namespace tarnwell::modMove {
 
 // Moves `source` to `destination`, replacing an existing file without asking.
-void ShellMoveFile(const std::string& source, const std::string& destination);
+void ShellMoveFile(NativeWindow owner, const std::string& source, const std::string& destination);
 // Deletes `path` to the recycle bin where the platform keeps one, without asking.
-void ShellDeleteFile(const std::string& path);
+void ShellDeleteFile(NativeWindow owner, const std::string& path);
 
 }  // namespace tarnwell::modMove

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/DllSearch.h"
 #include "platform/SystemProc.h"
-#include "platform/Trace.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
 #include "services/modGlobal.h"
@@ -48,16 +48,10 @@ class VersionApi {
   using QueryFn = decltype(&::VerQueryValueW);
 
   VersionApi()
-      : module_(Load()),
+      : module_(platform::LoadSystemLibrary(L"version.dll")),
         getSize_(platform::ProcAddress<GetSizeFn>(module_.get(), "GetFileVersionInfoSizeW")),
         getInfo_(platform::ProcAddress<GetInfoFn>(module_.get(), "GetFileVersionInfoW")),
         query_(platform::ProcAddress<QueryFn>(module_.get(), "VerQueryValueW")) {}
-
-  static HMODULE Load() {
-    const HMODULE module = ::LoadLibraryExW(L"version.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!module) platform::TraceFailure(L"LoadLibraryExW(version.dll)", ::GetLastError());
-    return module;
-  }
 
   platform::ModuleHandle module_;
   GetSizeFn getSize_;
@@ -87,9 +81,14 @@ VersionInfo GetVersionInfo(const std::string& path) {
   UINT length = 0;
   if (!api.QueryRoot(buffer, block, length)) return Fail(kFixedInfoFailed);
 
-  // Copy no more than the block holds; a short block cannot be composed.
+  // The length is what the resource claims, unchecked: the block must start inside the buffer
+  // and only the bytes inside it count. A block cut short cannot be composed.
+  const auto start = reinterpret_cast<std::uintptr_t>(block);
+  const auto first = reinterpret_cast<std::uintptr_t>(buffer.data());
+  if (start < first || start - first >= buffer.size()) return Fail(kFixedInfoFailed);
+  const std::size_t inBuffer = buffer.size() - (start - first);
   std::array<std::uint8_t, kFixedFileInfoSize> fixed{};
-  const std::size_t available = std::min<std::size_t>(length, fixed.size());
+  const std::size_t available = std::min({std::size_t{length}, fixed.size(), inBuffer});
   std::copy_n(static_cast<const std::uint8_t*>(block), available, fixed.begin());
   const std::optional<VersionInfo> info =
       ComposeVersionInfo(std::span<const std::uint8_t>(fixed.data(), available));

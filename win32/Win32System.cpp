@@ -179,7 +179,7 @@ VersionInfo Win32System::GetVersionInfo(const std::string& path) {
 }
 
 void Win32System::ShellDeleteFile(const std::string& path, NativeWindow owner) {
-  modMove::ShellDeleteFile(path, owner);
+  modMove::ShellDeleteFile(owner, path);
 }
 
 std::optional<std::uint64_t> Win32System::FileSize(const std::string& path) {

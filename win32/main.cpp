@@ -4,23 +4,21 @@
 #include <windows.h>
 
 #include "app/frmDllLoadTest.h"
+#include "platform/DllSearch.h"
 #include "platform/MessagePump.h"
 #include "platform/SystemProc.h"
-#include "platform/Trace.h"
 #include "win32/Win32Form.h"
 #include "win32/Win32System.h"
 
 namespace {
 
 // Libraries are loaded from the system folder only, never from the program's own folder, where
-// a planted copy could lie. Looked up at run time: Windows 7 has it only with an update.
+// a planted copy could lie. Looked up at run time: Windows 7 has it only with an update, and
+// without it the current folder at least leaves the search.
 void LoadLibrariesFromSystemFolderOnly() {
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  const auto proc = tarnwell::platform::LoadedProc<SetDefaultDllDirectoriesFn>(
-      L"kernel32.dll", "SetDefaultDllDirectories");
-  if (!proc || !proc(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-    tarnwell::platform::TraceFailure(L"SetDefaultDllDirectories", ::GetLastError());
-  }
+  tarnwell::platform::RestrictDllSearch(
+      tarnwell::platform::LoadedProc<tarnwell::platform::SetDefaultDllDirectoriesFn>(
+          L"kernel32.dll", "SetDefaultDllDirectories"));
 }
 
 }  // namespace
