@@ -18,10 +18,11 @@ bool Settled(const RegistrationResult& registration) {
 }
 }  // namespace
 
-Installer::Installer(System& system, SharedState& shared, RunTool runTool)
+Installer::Installer(System& system, SharedState& shared, RunTool runTool, Note note)
     : sys_(system),
       shared_(shared),
       runTool_(std::move(runTool)),
+      note_(std::move(note)),
       staged_(shared.SystemDllPath + kStagedSuffix),
       backup_(shared.SystemDllPath + kBackupSuffix),
       journal_(shared.SystemDllPath + kJournalSuffix) {}
@@ -29,32 +30,41 @@ Installer::Installer(System& system, SharedState& shared, RunTool runTool)
 Installer::Outcome Installer::Stage() {
   // Created afresh in the system folder, the copy takes the folder's protection and is on the
   // library's volume; from here on nobody but us can change it.
-  if (!sys_.CopyNewFile(shared_.NewDllPath, staged_)) {
+  if (!Copy(shared_.NewDllPath, staged_)) {
     RemoveIfPresent(staged_);
     return Outcome::NotCopied;
   }
   // The shipped copy lies where a user can write: it may have changed since it was checked.
   const auto size = sys_.FileSize(staged_);
   bool same = size && shared_.NewDllSize && *size == *shared_.NewDllSize;
+  std::string found = (size ? std::to_string(*size) : std::string("?")) + " bytes";
   // A copy without a readable version was installed for what it is; its size is all there is.
   if (same && IsReadableVersion(shared_.NewDllVersion)) {
     shared_.LastVersionInfo = sys_.GetVersionInfo(staged_);
     same = shared_.LastVersionInfo.FileVersion == shared_.NewDllVersion;
+    found += ", version " + shared_.LastVersionInfo.FileVersion;
   }
+  const std::string checked = (shared_.NewDllSize ? std::to_string(*shared_.NewDllSize) : "?") +
+                              " bytes, version " + shared_.NewDllVersion;
   if (!same) {
+    note_("The copy holds " + found + ", not the " + checked +
+          " that were checked: " + "the shipped copy has changed");
     RemoveIfPresent(staged_);
     return Outcome::Changed;
   }
+  note_("Checked the copy: " + checked);
   if (!sys_.CreateMarker(journal_)) {
+    note_("Could not write the journal " + journal_);
     RemoveHelperFiles();
     return Outcome::NotCopied;
   }
+  note_("Wrote the journal " + journal_);
   return Outcome::Installed;
 }
 
 Installer::Result Installer::Install() {
   if (const Outcome staged = Stage(); staged != Outcome::Installed) return {staged, {}};
-  if (!sys_.RenameFile(staged_, shared_.SystemDllPath) || !sys_.FileExists(shared_.SystemDllPath)) {
+  if (!Rename(staged_, shared_.SystemDllPath)) {
     RemoveHelperFiles();
     return {Outcome::NotCopied, {}};
   }
@@ -68,13 +78,16 @@ Installer::Result Installer::Replace() {
   // Gone since it was checked: there is nothing to take out of the way.
   if (sys_.FileExists(installed)) {
     // No backup, no delete: the old copy is not touched unless it can be put back.
-    if (!sys_.CopyNewFile(installed, backup_)) {
+    if (!Copy(installed, backup_)) {
       RemoveHelperFiles();
       return {Outcome::NoBackup, {}};
     }
     runTool_(kUnregisterSwitches);
     sys_.ShellDeleteFile(installed, shared_.MainWindowHandle);
-    if (sys_.FileExists(installed)) {
+    const bool deleted = !sys_.FileExists(installed);
+    note_(deleted ? "Deleted the installed copy to the recycle bin"
+                  : "The installed copy could not be deleted: it is in use");
+    if (!deleted) {
       // Most likely in use: it stays, and works as before.
       const RegistrationResult registration = runTool_(kRegisterSwitches);
       if (Settled(registration)) RemoveHelperFiles();
@@ -82,8 +95,8 @@ Installer::Result Installer::Replace() {
     }
   }
 
-  if (!sys_.RenameFile(staged_, installed) || !sys_.FileExists(installed)) {
-    if (!sys_.RenameFile(backup_, installed) || !sys_.FileExists(installed)) {
+  if (!Rename(staged_, installed)) {
+    if (!Rename(backup_, installed)) {
       // The journal stays: the next start puts a copy in place.
       return {Outcome::NotRestored, {}};
     }
@@ -96,7 +109,7 @@ Installer::Result Installer::Replace() {
 
 Installer::Result Installer::Finish() {
   // The new copy is in place: the shipped one has been moved, whether or not it can be removed.
-  sys_.RemoveFile(shared_.NewDllPath);
+  Remove(shared_.NewDllPath);
   const RegistrationResult registration = runTool_(kRegisterSwitches);
   if (Settled(registration)) RemoveHelperFiles();
   return {Outcome::Installed, registration};
@@ -106,15 +119,20 @@ bool Installer::Recover() {
   const std::string& installed = shared_.SystemDllPath;
   if (!sys_.FileExists(journal_)) {
     const bool found = sys_.FileExists(staged_) || sys_.FileExists(backup_);
+    if (found) note_("Found the leftovers of an unfinished copy; nothing had been replaced");
     RemoveHelperFiles();
     return found;
   }
+  note_("Found the journal of an interrupted install or update: settling it");
   if (!sys_.FileExists(installed)) {
     // The staged copy was verified before the journal was written.
-    const bool renamed = sys_.FileExists(staged_) && sys_.RenameFile(staged_, installed);
-    if (!renamed && sys_.FileExists(backup_)) sys_.RenameFile(backup_, installed);
+    const bool renamed = sys_.FileExists(staged_) && Rename(staged_, installed);
+    if (!renamed && sys_.FileExists(backup_)) Rename(backup_, installed);
   }
-  if (!sys_.FileExists(installed)) return true;
+  if (!sys_.FileExists(installed)) {
+    note_("No copy could be put in place; the journal stays for the next start");
+    return true;
+  }
   if (Settled(runTool_(kRegisterSwitches))) RemoveHelperFiles();
   return true;
 }
@@ -126,7 +144,25 @@ void Installer::RemoveHelperFiles() {
 }
 
 void Installer::RemoveIfPresent(const std::string& path) {
-  if (sys_.FileExists(path)) sys_.RemoveFile(path);
+  if (sys_.FileExists(path)) Remove(path);
+}
+
+bool Installer::Copy(const std::string& source, const std::string& destination) {
+  const bool copied = sys_.CopyNewFile(source, destination);
+  note_((copied ? "Copied " : "Could not copy ") + source + " to " + destination);
+  return copied;
+}
+
+bool Installer::Rename(const std::string& source, const std::string& destination) {
+  const bool renamed = sys_.RenameFile(source, destination) && sys_.FileExists(destination);
+  note_((renamed ? "Renamed " : "Could not rename ") + source + " to " + destination);
+  return renamed;
+}
+
+bool Installer::Remove(const std::string& path) {
+  const bool removed = sys_.RemoveFile(path);
+  note_((removed ? "Removed " : "Could not remove ") + path);
+  return removed;
 }
 
 }  // namespace tarnwell

@@ -53,8 +53,10 @@ class Installer {
   };
   // Runs the registration tool with the given switches on the installed copy and waits.
   using RunTool = std::function<RegistrationResult(const char* switches)>;
+  // Takes one line for the run's log.
+  using Note = std::function<void(const std::string& line)>;
 
-  Installer(System& system, modDllUp::SharedState& shared, RunTool runTool);
+  Installer(System& system, modDllUp::SharedState& shared, RunTool runTool, Note note);
 
   // Puts the shipped copy in place where none is installed.
   Result Install();
@@ -76,10 +78,15 @@ class Installer {
   // Removes whichever helper files exist; the journal last.
   void RemoveHelperFiles();
   void RemoveIfPresent(const std::string& path);
+  // The file operations, each written down with its result.
+  bool Copy(const std::string& source, const std::string& destination);
+  bool Rename(const std::string& source, const std::string& destination);
+  bool Remove(const std::string& path);
 
   System& sys_;
   modDllUp::SharedState& shared_;
   RunTool runTool_;
+  Note note_;
   std::string staged_;
   std::string backup_;
   std::string journal_;

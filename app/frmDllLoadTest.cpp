@@ -12,6 +12,8 @@ namespace {
 // once, long enough not to burn a core while the IDE takes its time.
 constexpr std::chrono::milliseconds kIdleWait{20};
 constexpr std::uint64_t kRegistrationLimitMs = 60'000;
+// How long an unattended run waits for the IDE to close before it gives up the update.
+constexpr std::uint64_t kUnattendedIdeLimitMs = 60'000;
 // After its window is gone the IDE may still hold the library for a moment.
 constexpr std::uint64_t kIdeExitLimitMs = 10'000;
 
@@ -25,7 +27,23 @@ constexpr float kHeightBelowButtons = 500;
 
 }  // namespace
 
-frmDllLoadTest::frmDllLoadTest(System& system) : sys_(system) {}
+frmDllLoadTest::frmDllLoadTest(System& system, RunSettings settings)
+    : sys_(system), settings_(settings) {}
+
+void frmDllLoadTest::Note(const std::string& line) {
+  if (settings_.log) settings_.log->Write(line);
+}
+
+void frmDllLoadTest::NoteCopy(const char* which, const std::string& path,
+                              const std::string& version) {
+  if (!sys_.FileExists(path)) {
+    Note(std::string(which) + ": " + path + " not found");
+  } else if (IsReadableVersion(version)) {
+    Note(std::string(which) + ": " + path + ", version " + version);
+  } else {
+    Note(std::string(which) + ": " + path + " has no readable version");
+  }
+}
 
 // ---------------------------------------------------------------------------------------------
 // Start-up
@@ -35,6 +53,7 @@ void frmDllLoadTest::Form_Initialize() {
 }
 
 void frmDllLoadTest::EndAsSecondInstance() {
+  Note("Another instance is running: nothing is done");
   result_ = ExitCode::AlreadyRunning;
   ended_ = true;
   sys_.EndProcess(static_cast<int>(result_));
@@ -53,6 +72,7 @@ void frmDllLoadTest::Form_Load(Form& form) {
   shared_.NewDllPath = PathIn(sys_.ProgramFolder(), kDllName);
   shared_.SystemDllPath = PathIn(sys_.GetSystemFolder(shared_.MainWindowHandle), kDllName);
   if (shared_.SystemDllPath.empty()) {
+    Note("The system folder could not be found: nothing is touched");
     result_ = ExitCode::Failed;
     ShowOutcome(kRed, MessageNoSystemFolder());
     form.Show();
@@ -71,20 +91,39 @@ void frmDllLoadTest::Form_Load(Form& form) {
     shared_.SystemDllVersion = shared_.LastVersionInfo.FileVersion;
   }
 
+  NoteCopy("Shipped copy", shared_.NewDllPath, shared_.NewDllVersion);
+  NoteCopy("Installed copy", shared_.SystemDllPath, shared_.SystemDllVersion);
+
   const bool installed = sys_.FileExists(shared_.SystemDllPath);
   const bool shipped = sys_.FileExists(shared_.NewDllPath);
   if (installed && shipped) {
     UpdateNeeded = InstalledCopyIsOlder(shared_);
     if (!UpdateNeeded) {
+      Note("Outcome: the installed copy is up to date");
       UpToDate();
-    } else if (sys_.IsTaskRunning(kIdeCaption)) {
+    } else if (!sys_.IsTaskRunning(kIdeCaption)) {
+      Note("Outcome: update, the Corvex IDE is not open");
+      UpdateDll();
+    } else if (!settings_.closeIde) {
+      if (settings_.quiet) {
+        Note("Outcome: update not run: the Corvex IDE is open and /closeide was not given");
+        result_ = ExitCode::Cancelled;
+        return;
+      }
+      Note("Outcome: update offered, the Corvex IDE is open");
       ConfirmUpdate();
     } else {
+      Note("Outcome: update, the Corvex IDE is open and may be closed (/closeide)");
+      // As if OK had been pressed on the offer, which is on the screen meanwhile.
+      ConfirmUpdate();
+      form.Show();
       UpdateDll();
     }
   } else if (shipped) {
+    Note("Outcome: install, no copy is installed");
     FreshInstall();
   } else {
+    Note("Outcome: no shipped copy");
     ReplacementMissing();
   }
 
@@ -92,7 +131,9 @@ void frmDllLoadTest::Form_Load(Form& form) {
 }
 
 Installer frmDllLoadTest::MakeInstaller() {
-  return Installer(sys_, shared_, [this](const char* switches) { return RunRegSvr32(switches); });
+  return Installer(
+      sys_, shared_, [this](const char* switches) { return RunRegSvr32(switches); },
+      [this](const std::string& line) { Note(line); });
 }
 
 void frmDllLoadTest::ShowOutcome(std::uint32_t colour, const std::string& text) {
@@ -115,6 +156,9 @@ void frmDllLoadTest::UpToDate() {
   const bool keep = !IsReadableVersion(shared_.SystemDllVersion);
   if (!keep) sys_.ShellDeleteFile(shared_.NewDllPath, shared_.MainWindowHandle);
   const bool deleted = !keep && !sys_.FileExists(shared_.NewDllPath);
+  Note(keep      ? "Kept the shipped copy: the installed copy's version cannot be read"
+       : deleted ? "Deleted the shipped copy to the recycle bin"
+                 : "The shipped copy could not be deleted");
   result_ = keep ? ExitCode::Failed : ExitCode::Current;
   ShowOutcome(kRed, MessageUpToDate(shared_, deleted, keep));
 }
@@ -146,6 +190,7 @@ void frmDllLoadTest::ReplacementMissing() {
 void frmDllLoadTest::cmdOK_Click() {
   // The update handles messages while it waits; a second press must not start another.
   if (updating_) return;
+  Note("The user pressed OK");
   if (UpdateNeeded) {
     UpdateDll();
   } else if (form_) {
@@ -154,11 +199,13 @@ void frmDllLoadTest::cmdOK_Click() {
 }
 
 void frmDllLoadTest::cmdCancel_Click() {
+  Note("The user pressed Cancel");
   if (CancelRequested && form_) form_->Unload();
   CancelRequested = true;
 }
 
 void frmDllLoadTest::Form_QueryUnload(int& /*cancel*/, int /*unloadMode*/) {
+  if (!settings_.quiet) Note("The window was closed");
   CancelRequested = true;
 }
 
@@ -232,6 +279,7 @@ bool frmDllLoadTest::AskIdeToClose(std::unique_ptr<Process>& ide) {
 
   // Held before the request, so that the IDE's process can be waited for once its window is gone.
   ide = sys_.OpenTaskProcess(kIdeCaption);
+  Note("Asked the Corvex IDE to close");
   sys_.EndTask(kIdeCaption);
   if (form_->Exists()) return true;
   // Closed inside EndTask's yield: nothing has been touched, and nothing will be.
@@ -241,18 +289,31 @@ bool frmDllLoadTest::AskIdeToClose(std::unique_ptr<Process>& ide) {
 
 bool frmDllLoadTest::AwaitIde(Process* ide) {
   CancelRequested = false;
+  const std::uint64_t start = sys_.TickCount();
+  bool waited = false;
   while (sys_.IsTaskRunning(kIdeCaption)) {
+    if (!waited) Note("Waiting for the Corvex IDE to close");
+    waited = true;
+    // Nobody is there to cancel an unattended wait: it has a limit instead.
+    if (settings_.quiet && sys_.TickCount() - start >= kUnattendedIdeLimitMs) {
+      Note("The Corvex IDE is still open after 60 s: nothing is changed");
+      AbandonUpdate();
+      return false;
+    }
     form_->DoEvents(kIdleWait);
     // Tested right after the yield: a cancel wins over the IDE going away in the same pass.
     if (CancelRequested || !form_->Exists()) {
+      Note("The wait for the Corvex IDE was cancelled: nothing is changed");
       AbandonUpdate();
       return false;
     }
   }
   if (ide && !AwaitProcess(*ide, kIdeExitLimitMs)) {
+    Note("The wait for the Corvex IDE was cancelled: nothing is changed");
     AbandonUpdate();
     return false;
   }
+  if (waited) Note("The Corvex IDE has closed");
   return true;
 }
 
@@ -280,15 +341,23 @@ RegistrationResult frmDllLoadTest::RunRegSvr32(const std::string& switches) {
           ? nullptr
           : sys_.Launch(program, RegSvr32CommandLine(directory, switches, shared_.SystemDllPath),
                         kShowMinimized, directory);
-  if (!tool) return {RegistrationResult::Kind::NotStarted};
+  const std::string what = "regsvr32 " + switches + " " + shared_.SystemDllPath + ": ";
+  if (!tool) {
+    Note(what + "could not be started");
+    return {RegistrationResult::Kind::NotStarted};
+  }
 
   // Messages are handled meanwhile; whatever the handlers do, this wait does not end early.
   const std::uint64_t start = sys_.TickCount();
   for (;;) {
-    if (const auto code = tool->ExitCode()) return {RegistrationResult::Kind::Finished, *code};
+    if (const auto code = tool->ExitCode()) {
+      Note(what + "exit code " + std::to_string(*code));
+      return {RegistrationResult::Kind::Finished, *code};
+    }
     if (sys_.TickCount() - start >= kRegistrationLimitMs) {
       // Left running, it could still change the registration after we report.
       tool->Terminate();
+      Note(what + "did not finish within 60 s and was ended");
       return {RegistrationResult::Kind::TimedOut};
     }
     form_->DoEvents(kIdleWait, tool->Waitable());
@@ -315,8 +384,12 @@ void frmDllLoadTest::ReportUpdate(std::uint32_t colour, const std::string& text)
 void frmDllLoadTest::RestartIde() {
   const std::string folder = sys_.GetProgramFilesFolder(shared_.MainWindowHandle);
   const std::string program = PathIn(folder, kIdeExecutable);
-  if (!program.empty() && !sys_.FileExists(program)) return;
+  if (!program.empty() && !sys_.FileExists(program)) {
+    Note("The Corvex IDE is not started again: " + program + " not found");
+    return;
+  }
   if (!program.empty() && LaunchIde(program)) return;
+  Note("The Corvex IDE could not be started again");
   // We closed it and cannot bring it back: the user is told to.
   if (!form_->Exists()) return;
   SetLabelText(label_ + kNewLine + kStartIdeAgain);
@@ -326,11 +399,21 @@ void frmDllLoadTest::RestartIde() {
 
 bool frmDllLoadTest::LaunchIde(const std::string& program) {
   if (!sys_.IsElevated()) {
-    return sys_.Launch(program, "\"" + program + "\"", kShowNormal, FolderOf(program)) != nullptr;
+    if (!sys_.Launch(program, "\"" + program + "\"", kShowNormal, FolderOf(program))) return false;
+    Note("Started the Corvex IDE again: " + program);
+    return true;
   }
   // An elevated program never hands its rights to the IDE: the desktop's shell starts it as
   // the user; failing that, it runs with our rights stripped of administrator rights.
-  return sys_.LaunchAsDesktopUser(program) || sys_.LaunchAsNormalUser(program, kShowNormal);
+  if (sys_.LaunchAsDesktopUser(program)) {
+    Note("Started the Corvex IDE again as the desktop's user: " + program);
+    return true;
+  }
+  if (sys_.LaunchAsNormalUser(program, kShowNormal)) {
+    Note("Started the Corvex IDE again without administrator rights: " + program);
+    return true;
+  }
+  return false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -382,6 +465,13 @@ void frmDllLoadTest::SetLabelText(const std::string& text) {
   if (!form_->Exists()) return;
   label_ = text;
   form_->SetLabelCaption(text);
+  // The lines as one, so that the log keeps one line per entry.
+  std::string status;
+  for (const auto line : SplitLines<char>(text)) {
+    if (!status.empty()) status += " | ";
+    status += line;
+  }
+  Note("Status: " + status);
 }
 
 }  // namespace tarnwell

@@ -8,14 +8,26 @@
 
 #include "app/Form.h"
 #include "app/Installer.h"
+#include "app/RunLog.h"
 #include "app/System.h"
 #include "app/modDllUp.h"
 
 namespace tarnwell {
 
+// How the program was asked to run; the defaults are a run without arguments.
+struct RunSettings {
+  // No window and no box: the form is a stand-in nobody sees, and the program ends as soon as
+  // the outcome is known. An update that needs the IDE closed runs only with closeIde.
+  bool quiet = false;
+  // The update may close the IDE without asking.
+  bool closeIde = false;
+  // Where every decision and step is written down; none when null.
+  RunLog* log = nullptr;
+};
+
 class frmDllLoadTest final : public FormEvents {
  public:
-  explicit frmDllLoadTest(System& system);
+  explicit frmDllLoadTest(System& system, RunSettings settings = {});
 
   // Runs as the program starts, before the window exists: a second instance ends here.
   void Form_Initialize();
@@ -77,11 +89,17 @@ class frmDllLoadTest final : public FormEvents {
   // already did) and records the cancel.
   void AbandonUpdate();
 
+  // One line for the run's log.
+  void Note(const std::string& line);
+  // Both copies as read at start, for the log.
+  void NoteCopy(const char* which, const std::string& path, const std::string& version);
+
   // Writes to the window only while it exists: it may have been closed inside a yield.
   void SetLabel(std::uint32_t colour, const std::string& text);
   void SetLabelText(const std::string& text);
 
   System& sys_;
+  RunSettings settings_;
   Form* form_ = nullptr;
   modDllUp::SharedState shared_;
   // The status text as last written, to which a line can be added.

@@ -18,8 +18,9 @@ enum class ExitCode : int {
   Current = 0,         // the library is installed and current
   NoReplacement = 1,   // no new copy beside the program
   Failed = 2,          // an install, update or registration failed
-  Cancelled = 3,       // the user ended the program before an offered update ran
+  Cancelled = 3,       // an offered update was not run: cancelled, or the IDE stayed open
   AlreadyRunning = 4,  // another instance is running
+  NotUnderstood = 5,   // the command line was not understood or the log could not be written
 };
 
 // How a run of the registration tool ended.

@@ -72,4 +72,9 @@ using WindowHandle = UniqueHandle<HandleTraits<HWND, &::DestroyWindow>>;   // wi
 using ModuleHandle = UniqueHandle<HandleTraits<HMODULE, &::FreeLibrary>>;  // loaded at run time
 using SaferLevel = UniqueHandle<HandleTraits<SAFER_LEVEL_HANDLE, &::SaferCloseLevel>>;
 
+inline void FreeLocal(void* memory) { ::LocalFree(memory); }
+// Memory the system allocated with LocalAlloc and handed over, such as CommandLineToArgvW's.
+template <typename Pointer>
+using LocalMemory = UniqueHandle<HandleTraits<Pointer, &FreeLocal>>;
+
 }  // namespace tarnwell::platform

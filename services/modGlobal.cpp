@@ -30,9 +30,22 @@ std::string SystemMessage(DWORD error) {
   return text.empty() ? "Unknown error" : platform::Narrow(text);
 }
 
+struct MessageHandling {
+  MessageRecorder record;
+  bool show = true;
+};
+
+MessageHandling& Handling() {
+  static MessageHandling handling;
+  return handling;
+}
+
 // Boxes are owned by this thread's active window, if any: the main window is topmost, and an
 // unowned box could open hidden behind it.
 void Box(const std::string& text, const std::string& title, UINT style) {
+  const MessageHandling& handling = Handling();
+  if (handling.record) handling.record(title, text);
+  if (!handling.show) return;
   ::MessageBoxW(::GetActiveWindow(), platform::Widen(text).c_str(), platform::Widen(title).c_str(),
                 style);
 }
@@ -86,5 +99,9 @@ void ShowError(const RuntimeError& error, const std::string& subject,
 }
 
 void ShowMessage(const std::string& text) { Box(text, kAppTitle, MB_OK); }
+
+void SetMessageHandling(MessageRecorder record, bool show) {
+  Handling() = {std::move(record), show};
+}
 
 }  // namespace tarnwell::modGlobal

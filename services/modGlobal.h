@@ -2,6 +2,7 @@
 // Small services over the window manager and runtime errors, and the one test of a path.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/NativeHandles.h"
@@ -33,5 +34,10 @@ void ShowError(const RuntimeError& error, const std::string& subject, const std:
 
 // A modal box with `text`, an OK button, no icon, titled "TarnwellUpdate".
 void ShowMessage(const std::string& text);
+
+// What becomes of the boxes above: each is handed to `record` (when set), and shown only when
+// `show` is true. An unattended run records them in its log and shows none.
+using MessageRecorder = std::function<void(const std::string& title, const std::string& text)>;
+void SetMessageHandling(MessageRecorder record, bool show);
 
 }  // namespace tarnwell::modGlobal

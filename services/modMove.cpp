@@ -47,9 +47,10 @@ void ShellMoveFile(NativeWindow owner, const std::string& source, const std::str
   Run(reinterpret_cast<HWND>(owner), FO_MOVE, from, &to, kMoveFlags);
 }
 
-void ShellDeleteFile(NativeWindow owner, const std::string& path) {
+void ShellDeleteFile(NativeWindow owner, const std::string& path, bool silent) {
   if (!modGlobal::FileExists(path)) return;
-  Run(reinterpret_cast<HWND>(owner), FO_DELETE, PathList(path), nullptr, kDeleteFlags);
+  const FILEOP_FLAGS flags = silent ? kDeleteFlags | FOF_SILENT | FOF_NOERRORUI : kDeleteFlags;
+  Run(reinterpret_cast<HWND>(owner), FO_DELETE, PathList(path), nullptr, flags);
 }
 
 }  // namespace tarnwell::modMove

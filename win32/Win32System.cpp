@@ -55,7 +55,8 @@ std::wstring FolderOf(const std::wstring& path) { return Widen(modDllUp::FolderO
 
 }  // namespace
 
-Win32System::Win32System(std::wstring instanceName) : instanceName_(std::move(instanceName)) {}
+Win32System::Win32System(std::wstring instanceName, bool quiet)
+    : instanceName_(std::move(instanceName)), quiet_(quiet) {}
 
 bool Win32System::PreviousInstanceRunning() {
   if (!previousInstance_) {
@@ -179,7 +180,7 @@ VersionInfo Win32System::GetVersionInfo(const std::string& path) {
 }
 
 void Win32System::ShellDeleteFile(const std::string& path, NativeWindow owner) {
-  modMove::ShellDeleteFile(owner, path);
+  modMove::ShellDeleteFile(owner, path, quiet_);
 }
 
 std::optional<std::uint64_t> Win32System::FileSize(const std::string& path) {

@@ -17,8 +17,9 @@ inline constexpr wchar_t kSingleInstanceName[] = L"Global\\TarnwellUpdate.Single
 
 class Win32System final : public System {
  public:
-  // `instanceName` names the mutex that marks a running instance; tests pass their own.
-  explicit Win32System(std::wstring instanceName = kSingleInstanceName);
+  // `instanceName` names the mutex that marks a running instance; tests pass their own. A
+  // `quiet` system shows none of the shell's windows.
+  explicit Win32System(std::wstring instanceName = kSingleInstanceName, bool quiet = false);
 
   bool PreviousInstanceRunning() override;
   void EndProcess(int exitCode) override;
@@ -52,6 +53,7 @@ class Win32System final : public System {
 
  private:
   std::wstring instanceName_;
+  bool quiet_;
   // Held for the process's lifetime: while it lives, later instances see this one.
   platform::KernelHandle instanceMutex_;
   std::optional<bool> previousInstance_;

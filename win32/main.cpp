@@ -3,10 +3,21 @@
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/CommandLine.h"
 #include "app/frmDllLoadTest.h"
+#include "platform/Arguments.h"
 #include "platform/DllSearch.h"
 #include "platform/MessagePump.h"
 #include "platform/SystemProc.h"
+#include "platform/WideText.h"
+#include "services/modGlobal.h"
+#include "services/modVersion.h"
+#include "win32/FileLog.h"
+#include "win32/QuietForm.h"
 #include "win32/Win32Form.h"
 #include "win32/Win32System.h"
 
@@ -21,16 +32,74 @@ void LoadLibrariesFromSystemFolderOnly() {
           L"kernel32.dll", "SetDefaultDllDirectories"));
 }
 
+// This program's own FileVersion, for the first line of its log.
+std::string ProgramVersion() {
+  std::wstring path(32768, L'\0');
+  const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return "(version unknown)";
+  path.resize(length);
+  return tarnwell::modVersion::GetVersionInfo(tarnwell::platform::Narrow(path)).FileVersion;
+}
+
+// A box's text as one log line.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
 }  // namespace
 
+// Without arguments nothing here differs from a run of old; with them, see app/CommandLine.h.
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  using namespace tarnwell;
   LoadLibrariesFromSystemFolderOnly();
 
-  tarnwell::win32::Win32System system;
-  tarnwell::frmDllLoadTest controller(system);
+  const std::vector<std::string> arguments = platform::CommandLineArguments();
+  const CommandLine line = ParseCommandLine(arguments);
+  if (!line.Understood()) {
+    if (!line.quiet) modGlobal::ShowMessage(NotUnderstoodText(line.notUnderstood));
+    return static_cast<int>(ExitCode::NotUnderstood);
+  }
+  if (line.help) {
+    if (!line.quiet) modGlobal::ShowMessage(UsageText());
+    return static_cast<int>(ExitCode::Current);
+  }
+
+  win32::FileLog log;
+  if (line.logFile && !log.Open(*line.logFile)) {
+    if (!line.quiet)
+      modGlobal::ShowMessage("The log file could not be opened:\r\n" + *line.logFile);
+    return static_cast<int>(ExitCode::NotUnderstood);
+  }
+  RunLog* const runLog = line.logFile ? &log : nullptr;
+  // The service modules' boxes are written down too; an unattended run shows none.
+  modGlobal::MessageRecorder record;
+  if (runLog) {
+    record = [&log](const std::string& title, const std::string& text) {
+      log.Write("Message box \"" + title + "\": " + OneLine(text));
+    };
+  }
+  modGlobal::SetMessageHandling(std::move(record), !line.quiet);
+  if (runLog) {
+    log.Write("TarnwellUpdate " + ProgramVersion() + " started; arguments: " +
+              (arguments.empty() ? std::string("(none)") : QuotedArguments(arguments)));
+  }
+
+  win32::Win32System system(win32::kSingleInstanceName, line.quiet);
+  frmDllLoadTest controller(system,
+                            {.quiet = line.quiet, .closeIde = line.closeIde, .log = runLog});
   controller.Form_Initialize();
-  tarnwell::win32::Win32Form form(controller, instance);
-  controller.Form_Load(form);
-  if (form.Exists()) tarnwell::platform::RunUntilDestroyed(form.Window());
-  return static_cast<int>(controller.Result());
+  if (line.quiet) {
+    win32::QuietForm form;
+    controller.Form_Load(form);
+  } else {
+    win32::Win32Form form(controller, instance);
+    controller.Form_Load(form);
+    if (form.Exists()) platform::RunUntilDestroyed(form.Window());
+  }
+  const int exitCode = static_cast<int>(controller.Result());
+  log.Write("Exit code " + std::to_string(exitCode));
+  return exitCode;
 }

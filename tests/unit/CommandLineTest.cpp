@@ -1,0 +1,65 @@
+// The switches of an unattended run as the platform splits them into arguments.
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace tarnwell {
+namespace {
+
+CommandLine Parse(std::vector<std::string> arguments) { return ParseCommandLine(arguments); }
+
+TEST(CommandLine, NoArgumentsMeansTheInteractiveRunOfOld) {
+  const CommandLine line = Parse({});
+  EXPECT_TRUE(line.Understood());
+  EXPECT_FALSE(line.quiet || line.closeIde || line.help || line.logFile);
+}
+
+TEST(CommandLine, SwitchesAreCaseInsensitiveWithSlashOrDash) {
+  const CommandLine line = Parse({"/QUIET", "-CloseIDE", "-Log", "C:\\logs\\run 1.log"});
+  EXPECT_TRUE(line.Understood());
+  EXPECT_TRUE(line.quiet);
+  EXPECT_TRUE(line.closeIde);
+  EXPECT_FALSE(line.help);
+  EXPECT_EQ(line.logFile, "C:\\logs\\run 1.log");
+  EXPECT_TRUE(Parse({"/?"}).help);
+  EXPECT_TRUE(Parse({"-HELP"}).help);
+}
+
+TEST(CommandLine, TheFirstArgumentNotUnderstoodIsNamedAndQuietStillHolds) {
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string named;
+  };
+  const Case cases[] = {
+      {{"/quiet", "/silent"}, "/silent"},
+      {{"update", "/quiet"}, "update"},
+      {{"/quiet", "/log"}, "/log"},
+      {{"/log", "/quiet"}, "/log"},
+      {{"/log", "", "/quiet"}, "/log"},
+      {{"/log", "a.log", "/log", "b.log", "/quiet"}, "/log"},
+      {{"/", "/quiet"}, "/"},
+      {{"", "/quiet"}, "\"\""},
+      {{"/quiet:yes", "/quiet"}, "/quiet:yes"},
+  };
+  for (const Case& c : cases) {
+    const CommandLine line = Parse(c.arguments);
+    EXPECT_EQ(line.notUnderstood, c.named) << c.arguments.front();
+    EXPECT_TRUE(line.quiet) << c.arguments.front();
+  }
+}
+
+TEST(CommandLine, UsageNamesEverySwitchAndAllSixExitCodes) {
+  const std::string usage = UsageText();
+  for (const char* part :
+       {"/quiet", "/closeide", "/log <file>", "/?", "0  ", "1  ", "2  ", "3  ", "4  ", "5  "}) {
+    EXPECT_NE(usage.find(part), std::string::npos) << part;
+  }
+  EXPECT_EQ(NotUnderstoodText("/x").rfind("Not understood: /x\r\n\r\n", 0), 0u);
+  EXPECT_EQ(QuotedArguments(std::vector<std::string>{"/log", "C:\\a b.log", ""}),
+            "/log \"C:\\a b.log\" \"\"");
+}
+
+}  // namespace
+}  // namespace tarnwell

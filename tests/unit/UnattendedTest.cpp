@@ -1,0 +1,134 @@
+// Runs started for deployment tools: the quiet run decides as the window would and never waits
+// for a person, /closeide takes the place of the question, and the log tells what happened.
+#include <algorithm>
+
+#include "tests/unit/Harness.h"
+
+namespace tarnwell::testing {
+namespace {
+
+using namespace modDllUp;
+
+struct LinesLog final : RunLog {
+  void Write(const std::string& line) override { lines.push_back(line); }
+  bool Has(const std::string& line) const {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  std::vector<std::string> lines;
+};
+
+// The controller under given settings, on a system with an older copy installed and the IDE
+// open.
+class Unattended : public ::testing::Test {
+ protected:
+  Unattended() {
+    sys.Install("1.0.0.0");
+    sys.Ship("2.0.0.0");
+    sys.InstallIde();
+    sys.ideWindows = 1;
+    form.onIdle = [this](std::chrono::milliseconds wait) { sys.now += wait.count(); };
+  }
+  void Start() {
+    frm.Form_Initialize();
+    if (!frm.Ended()) frm.Form_Load(form);
+  }
+  int ExitCode() const { return static_cast<int>(frm.Result()); }
+  void ExpectNothingChanged() const {
+    EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.0");
+    EXPECT_EQ(sys.registered, "1.0.0.0");
+    EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
+    EXPECT_TRUE(sys.commandLines.empty());
+    EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
+  }
+
+  FakeSystem sys;
+  LinesLog log;
+  RunSettings settings{.quiet = true, .closeIde = false, .log = &log};
+  frmDllLoadTest frm{sys, settings};
+  FakeForm form{frm};
+};
+
+TEST_F(Unattended, QuietRunLeavesAnOpenIdeAloneAndSaysTheUpdateDidNotRun) {
+  Start();
+  ExpectNothingChanged();
+  EXPECT_EQ(sys.closeRequests, 0);
+  EXPECT_EQ(form.yields, 0) << "nothing to wait for";
+  EXPECT_EQ(ExitCode(), 3);
+  EXPECT_TRUE(
+      log.Has("Outcome: update not run: the Corvex IDE is open and /closeide was not given"));
+}
+
+TEST_F(Unattended, QuietRunWithCloseIdeGivesUpAfterAMinuteOfAnIdeThatStaysOpen) {
+  sys.ideRefusesToClose = true;
+  frmDllLoadTest closing(sys, {.quiet = true, .closeIde = true, .log = &log});
+  FakeForm closingForm(closing);
+  closingForm.onIdle = form.onIdle;
+  const auto started = sys.now;
+  closing.Form_Load(closingForm);
+  EXPECT_EQ(sys.closeRequests, 1);
+  EXPECT_GE(sys.now - started, 60'000u);
+  EXPECT_LT(sys.now - started, 61'000u);
+  ExpectNothingChanged();
+  EXPECT_EQ(static_cast<int>(closing.Result()), 3);
+  EXPECT_TRUE(log.Has("The Corvex IDE is still open after 60 s: nothing is changed"));
+}
+
+TEST_F(Unattended, QuietRunWithCloseIdeUpdatesAndBringsTheIdeBack) {
+  frmDllLoadTest closing(sys, {.quiet = true, .closeIde = true, .log = &log});
+  FakeForm closingForm(closing);
+  closing.Form_Load(closingForm);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_EQ(sys.registered, "2.0.0.0");
+  EXPECT_TRUE(sys.Logged("start " + kIdeProgram + " state 1"));
+  EXPECT_EQ(static_cast<int>(closing.Result()), 0);
+  // What a support person reads, in order (file steps in between left out).
+  const std::vector<std::string> expected{
+      "Shipped copy: " + kShipped + ", version 2.0.0.0",
+      "Installed copy: " + kInstalled + ", version 1.0.0.0",
+      "Outcome: update, the Corvex IDE is open and may be closed (/closeide)",
+      "Asked the Corvex IDE to close",
+      "Checked the copy: 4096 bytes, version 2.0.0.0",
+      "regsvr32 /u /s " + kInstalled + ": exit code 0",
+      "Deleted the installed copy to the recycle bin",
+      "regsvr32 /s " + kInstalled + ": exit code 0",
+      "Status: Quandrel.dll Version: 1.0.0.0 | has being updated to | Quandrel.dll Version: "
+      "2.0.0.0",
+      "Started the Corvex IDE again: " + kIdeProgram,
+  };
+  auto at = log.lines.begin();
+  for (const std::string& line : expected) {
+    at = std::find(at, log.lines.end(), line);
+    ASSERT_NE(at, log.lines.end()) << "missing or out of order: " << line;
+  }
+}
+
+TEST_F(Unattended, CloseIdeWithTheWindowSkipsTheQuestionButShowsTheWait) {
+  frmDllLoadTest closing(sys, {.quiet = false, .closeIde = true, .log = &log});
+  FakeForm closingForm(closing);
+  bool shownWhileWaiting = false;
+  closingForm.onYield = [&](int) {
+    shownWhileWaiting =
+        shownWhileWaiting || (closingForm.shown && closingForm.foreColor == kOrange);
+  };
+  sys.ideProcessLingers = 2;
+  closing.Form_Load(closingForm);
+  EXPECT_TRUE(shownWhileWaiting) << "the person at the screen sees what the program waits for";
+  EXPECT_EQ(sys.closeRequests, 1);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_EQ(closingForm.foreColor, kGreen);
+  EXPECT_FALSE(log.Has("The user pressed OK")) << "nobody was asked";
+  EXPECT_EQ(static_cast<int>(closing.Result()), 0);
+}
+
+TEST_F(Unattended, TheWindowsAnswersAreLoggedBesideTheSameDecisions) {
+  frmDllLoadTest asking(sys, {.quiet = false, .closeIde = false, .log = &log});
+  FakeForm askingForm(asking);
+  asking.Form_Load(askingForm);
+  EXPECT_TRUE(log.Has("Outcome: update offered, the Corvex IDE is open"));
+  askingForm.Press(Control::cmdCancel);
+  EXPECT_TRUE(log.Has("The user pressed Cancel"));
+  EXPECT_EQ(log.lines.back(), "The window was closed");
+}
+
+}  // namespace
+}  // namespace tarnwell::testing

@@ -1,0 +1,38 @@
+#pragma once
+// The form of an unattended run: the controller works through it as through the window, but
+// nothing is ever put on the screen. It keeps what it is told, so the controller reads back
+// what it wrote, and its yields wait as the window's do.
+
+#include <map>
+
+#include "app/Form.h"
+
+namespace tarnwell::win32 {
+
+class QuietForm final : public Form {
+ public:
+  bool Exists() const override { return exists_; }
+  NativeWindow Handle() const override { return 0; }
+  void SetLabelCaption(const std::string&) override {}
+  void SetLabelForeColor(std::uint32_t) override {}
+  Bounds ControlBounds(Control control) const override;
+  void MoveControl(Control control, float left, float top) override;
+  void SetVisible(Control, bool) override {}
+  Bounds WindowBounds() const override { return window_; }
+  void SetWindowLeft(float left) override { window_.left = left; }
+  void SetWindowTop(float top) override { window_.top = top; }
+  void SetWindowWidth(float width) override { window_.width = width; }
+  void SetWindowHeight(float height) override { window_.height = height; }
+  ScreenSize Screen() const override { return {}; }
+  void Show() override {}
+  void Repaint() override {}
+  void Unload() override { exists_ = false; }
+  void DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn) override;
+
+ private:
+  bool exists_ = true;
+  Bounds window_;
+  std::map<Control, Bounds> controls_;
+};
+
+}  // namespace tarnwell::win32
