@@ -81,12 +81,16 @@ VersionInfo GetVersionInfo(const std::string& path) {
   UINT length = 0;
   if (!api.QueryRoot(buffer, block, length)) return Fail(kFixedInfoFailed);
 
-  // The length is what the resource claims, unchecked: the block must start inside the buffer
-  // and only the bytes inside it count. A block cut short cannot be composed.
+  // The length is what the resource claims, unchecked: the block must start inside the
+  // resource, whose own length is its first word, and only the bytes inside it count (the
+  // buffer the platform fills is larger, and what lies past the resource is not ours to read).
+  // A block cut short cannot be composed.
+  const std::size_t resource =
+      std::min<std::size_t>(buffer.size(), buffer.size() >= 2 ? buffer[0] | buffer[1] << 8 : 0);
   const auto start = reinterpret_cast<std::uintptr_t>(block);
   const auto first = reinterpret_cast<std::uintptr_t>(buffer.data());
-  if (start < first || start - first >= buffer.size()) return Fail(kFixedInfoFailed);
-  const std::size_t inBuffer = buffer.size() - (start - first);
+  if (start < first || start - first >= resource) return Fail(kFixedInfoFailed);
+  const std::size_t inBuffer = resource - (start - first);
   std::array<std::uint8_t, kFixedFileInfoSize> fixed{};
   const std::size_t available = std::min({std::size_t{length}, fixed.size(), inBuffer});
   std::copy_n(static_cast<const std::uint8_t*>(block), available, fixed.begin());

@@ -19,6 +19,7 @@ constexpr wchar_t kHighFixture[] = L"VersionFixture-65535.dll";
 constexpr wchar_t kEmptyBlockFixture[] = L"VersionFixture-EmptyBlock.dll";
 constexpr wchar_t kShortBlockFixture[] = L"VersionFixture-ShortBlock.dll";
 constexpr wchar_t kOverclaimedBlockFixture[] = L"VersionFixture-OverclaimedBlock.dll";
+constexpr wchar_t kOverclaimedInResourceFixture[] = L"VersionFixture-OverclaimedInResource.dll";
 constexpr wchar_t kNoResourceFixture[] = L"VersionFixture-NoResource.dll";
 
 std::wstring Fixture(const wchar_t* name) { return testing::ExecutableFolder() + L"\\" + name; }
@@ -106,10 +107,14 @@ TEST(GetVersionInfo, RootBlockShorterThanTheFixedRecordIsReported) {
 
 // The root claims 52 bytes, holds 2, and the claim runs past the end of the buffer the version
 // library filled: composing a version from it would read memory that is not the file's.
-TEST(GetVersionInfo, RootBlockClaimingMoreThanTheBufferHoldsIsReported) {
-  const auto [info, seen] = ReadAnswering(Fixture(kOverclaimedBlockFixture));
-  EXPECT_EQ(info, VersionInfo{});
-  ExpectOneBox(seen, L"Error getting fixed file version information");
+TEST(GetVersionInfo, RootBlockClaimingMoreThanTheResourceHoldsIsReported) {
+  // Past the end of the buffer, and past the end of the resource but inside the buffer.
+  for (const wchar_t* fixture : {kOverclaimedBlockFixture, kOverclaimedInResourceFixture}) {
+    SCOPED_TRACE(platform::Narrow(fixture));
+    const auto [info, seen] = ReadAnswering(Fixture(fixture));
+    EXPECT_EQ(info, VersionInfo{});
+    ExpectOneBox(seen, L"Error getting fixed file version information");
+  }
 }
 
 }  // namespace
