@@ -98,8 +98,10 @@ TEST(CorvexFixture, ClosesOnACloseRequestAndLogsItsLife) {
   EXPECT_TRUE(IsWindowEnabled(host));
 
   ASSERT_TRUE(CloseHost(host));
+  const std::wstring folder = scenario.HostPath().substr(0, scenario.HostPath().rfind(L'\\'));
   const std::vector<std::wstring> expected = {StartedByFullPath(scenario.HostPath()),
-                                              L"close-request", L"window-gone", L"exit"};
+                                              L"folder " + folder, L"close-request", L"window-gone",
+                                              L"exit"};
   EXPECT_EQ(scenario.HostLog(), expected);
 }
 

@@ -247,7 +247,8 @@ TEST(ConfirmUpdate, RunningHostIsNotClosedUntilTheUserAgrees) {
   ASSERT_TRUE(Click(window, kCancelId));
   EXPECT_EQ(program.WaitForExit(), kCancelled);
   EXPECT_TRUE(IsWindow(host));
-  EXPECT_EQ(s.HostLog(), std::vector<std::wstring>{StartedByFullPath(s.HostPath())});
+  EXPECT_EQ(HostStarts(s), std::vector<std::wstring>{StartedByFullPath(s.HostPath())});
+  EXPECT_FALSE(HostLogHas(s, L"close-request"));
   EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5"));
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
   EXPECT_TRUE(s.RegistrationLog().empty());

@@ -48,6 +48,13 @@ TEST(OfferedUpdate, ClosesTheHostReplacesTheLibraryAndRestartsTheHostOnce) {
   // The program has ended: whatever it started is running or was never started.
   EXPECT_EQ(RunningCopiesOf(s.HostPath()), 1u);
   EXPECT_EQ(HostStarts(s), std::vector<std::wstring>(2, StartedByFullPath(s.HostPath())));
+  // Started again in its own folder, never in the one the program was started from.
+  std::vector<std::wstring> folders;
+  for (const auto& line : s.HostLog())
+    if (line.starts_with(L"folder ")) folders.push_back(line.substr(7));
+  ASSERT_EQ(folders.size(), 2u);
+  EXPECT_TRUE(SamePath(folders[1], s.HostPath().substr(0, s.HostPath().rfind(L'\\'))))
+      << Narrow(folders[1]);
   EXPECT_TRUE(HelperFilesLeft(s).empty());
 }
 
