@@ -1,6 +1,7 @@
 #include "app/frmDllLoadTest.h"
 
 #include <chrono>
+#include <string>
 
 namespace tarnwell {
 
@@ -56,6 +57,8 @@ void frmDllLoadTest::EndAsSecondInstance() {
   Note("Another instance is running: nothing is done");
   result_ = ExitCode::AlreadyRunning;
   ended_ = true;
+  // The process ends right here, before WinMain could write the exit code down.
+  Note("Exit code " + std::to_string(static_cast<int>(result_)));
   sys_.EndProcess(static_cast<int>(result_));
 }
 

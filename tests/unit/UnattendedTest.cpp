@@ -130,5 +130,15 @@ TEST_F(Unattended, TheWindowsAnswersAreLoggedBesideTheSameDecisions) {
   EXPECT_EQ(log.lines.back(), "The window was closed");
 }
 
+TEST_F(Unattended, SecondInstanceLogsWhyAndItsExitCodeBeforeItEnds) {
+  sys.previousInstance = true;
+  Start();
+  EXPECT_EQ(sys.endedWith, 4);
+  ExpectNothingChanged();
+  const std::vector<std::string> expected{"Another instance is running: nothing is done",
+                                          "Exit code 4"};
+  EXPECT_EQ(log.lines, expected);
+}
+
 }  // namespace
 }  // namespace tarnwell::testing

@@ -2,6 +2,8 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+
 #include "tests/support/WindowText.h"
 
 namespace tarnwell::e2e {
@@ -68,6 +70,26 @@ std::vector<HWND> Program::VisibleWindows() const {
   TopLevelQuery query;
   query.processId = Id();
   return TopLevelWindows(query);
+}
+
+Program::Unseen Program::WaitForExitShowingNothing(DWORD timeoutMs) {
+  Unseen run;
+  std::vector<HWND> seen;
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  // One last look after the end as well: a window shown in the final poll interval counts.
+  for (bool ended = false;;) {
+    for (HWND window : VisibleWindows()) {
+      if (std::find(seen.begin(), seen.end(), window) != seen.end()) continue;
+      seen.push_back(window);
+      run.shown.push_back(tarnwell::testing::ClassOf(window) + L" \"" +
+                          tarnwell::testing::TextOf(window) + L"\"");
+    }
+    if (ended) break;
+    ended = !Running();
+    if (!ended && PollExpired(deadline, Handle())) break;
+  }
+  run.exitCode = WaitForExit(0);
+  return run;
 }
 
 std::vector<Process> ChildrenOf(DWORD parentId, std::wstring_view exeName) {

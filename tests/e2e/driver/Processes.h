@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -41,6 +42,16 @@ class Program : public Process {
   std::optional<MessageBoxState> WaitForMessageBox(DWORD timeoutMs = kWindowTimeoutMs) const;
   // Top-level windows this process shows now.
   std::vector<HWND> VisibleWindows() const;
+
+  // How a run that should show nothing ended.
+  struct Unseen {
+    std::optional<DWORD> exitCode;  // nothing when it had to be killed
+    // Every visible top-level window it showed meanwhile, as class "title".
+    std::vector<std::wstring> shown;
+  };
+  // Waits for the program to end, looking for its visible top-level windows (a message box
+  // included) at every poll from now until it has ended.
+  Unseen WaitForExitShowingNothing(DWORD timeoutMs = kExitTimeoutMs);
 };
 
 // The running processes that `parentId` started from an executable named `exeName`

@@ -213,9 +213,9 @@ HWND Scenario::StartHost() {
   }
 }
 
-Program Scenario::Start() {
+Program Scenario::Start(const std::wstring& arguments) {
   // Started from elsewhere than its own folder: the program must find its copy by its own path.
-  auto [process, id] = Launch(ProgramPath(), root_);
+  auto [process, id] = Launch(ProgramPath(), root_, arguments);
   return Program(std::move(process), id);
 }
 

@@ -68,7 +68,8 @@ class Scenario {
   void InstallHost(const HostSettings& settings = {});
   // Starts the fake host and waits for its window; nullptr if it does not appear.
   HWND StartHost();
-  Program Start();
+  // The program, with `arguments` after its quoted path (none: a plain start).
+  Program Start(const std::wstring& arguments = {});
   // Any other program, e.g. regsvr32, inside the scenario's job.
   Process Run(const std::wstring& application, const std::wstring& arguments);
 
