@@ -117,9 +117,7 @@ void frmDllLoadTest::Form_Load(Form& form) {
       ConfirmUpdate();
     } else {
       Note("Outcome: update, the Corvex IDE is open and may be closed (/closeide)");
-      // As if OK had been pressed on the offer, which is on the screen meanwhile.
-      ConfirmUpdate();
-      form.Show();
+      // As if OK had been pressed: nobody is asked, the wait for the IDE shows at once.
       UpdateDll();
     }
   } else if (shipped) {
@@ -279,6 +277,8 @@ bool frmDllLoadTest::AskIdeToClose(std::unique_ptr<Process>& ide) {
   Resize();
   const Bounds window = form_->WindowBounds();
   form_->SetWindowTop(window.top + window.height);
+  // Already on the screen after the offer; without one (/closeide) it appears now.
+  form_->Show();
 
   // Held before the request, so that the IDE's process can be waited for once its window is gone.
   ide = sys_.OpenTaskProcess(kIdeCaption);
