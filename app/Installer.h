@@ -64,6 +64,8 @@ class Installer {
   Result Replace();
   // Finishes or undoes work a previous run left unfinished. True when anything was found.
   bool Recover();
+  // True when Recover has a journal to settle, which takes a registration.
+  bool Interrupted() { return sys_.FileExists(journal_); }
 
   const std::string& StagedPath() const { return staged_; }
   const std::string& BackupPath() const { return backup_; }

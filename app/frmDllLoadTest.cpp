@@ -82,7 +82,9 @@ void frmDllLoadTest::Form_Load(Form& form) {
     return;
   }
   // Work a previous run left unfinished is settled before anything is compared.
-  MakeInstaller().Recover();
+  Installer recovery = MakeInstaller();
+  if (recovery.Interrupted()) ShowWorking();
+  recovery.Recover();
 
   if (sys_.FileExists(shared_.NewDllPath)) {
     shared_.NewDllSize = sys_.FileSize(shared_.NewDllPath);
@@ -106,6 +108,7 @@ void frmDllLoadTest::Form_Load(Form& form) {
       UpToDate();
     } else if (!sys_.IsTaskRunning(kIdeCaption)) {
       Note("Outcome: update, the Corvex IDE is not open");
+      ShowWorking();
       UpdateDll();
     } else if (!settings_.closeIde) {
       if (settings_.quiet) {
@@ -122,6 +125,7 @@ void frmDllLoadTest::Form_Load(Form& form) {
     }
   } else if (shipped) {
     Note("Outcome: install, no copy is installed");
+    ShowWorking();
     FreshInstall();
   } else {
     Note("Outcome: no shipped copy");
@@ -137,8 +141,22 @@ Installer frmDllLoadTest::MakeInstaller() {
       [this](const std::string& line) { Note(line); });
 }
 
+void frmDllLoadTest::ShowWorking() {
+  // Nobody would see it in an unattended run.
+  if (settings_.quiet || !form_->Exists()) return;
+  SetLabel(kDarkBlue, MessageUpdateInProgress());
+  Resize();
+  // After the layout, which shows Cancel beside OK while an update is pending.
+  form_->SetVisible(Control::cmdOK, false);
+  form_->SetVisible(Control::cmdCancel, false);
+  form_->Show();
+  form_->Repaint();
+}
+
 void frmDllLoadTest::ShowOutcome(std::uint32_t colour, const std::string& text) {
   SetLabel(colour, text);
+  // OK as designed, also where the window showed the work without buttons.
+  if (form_->Exists()) form_->SetVisible(Control::cmdOK, true);
   Resize();
   sys_.SetTopMost(shared_.MainWindowHandle, true);
 }

@@ -63,6 +63,9 @@ class frmDllLoadTest final : public FormEvents {
   void FreshInstall();
   void ReplacementMissing();
   void ShowOutcome(std::uint32_t colour, const std::string& text);
+  // Before file work that may take a while: the window shows "Update in progress" without
+  // buttons, so that nobody waits on nothing and starts the program a second time.
+  void ShowWorking();
 
   // Steps of the update.
   // Shows the waiting state and posts the IDE a close request; false when the window was

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <string>
 #include <string_view>
 
@@ -141,6 +142,32 @@ void ExpectFreshInstall(const ScenarioOptions& options) {
 }
 
 TEST(FreshInstall, MovesTheShippedCopyIntoTheSystemFolderAndRegistersIt) { ExpectFreshInstall({}); }
+
+TEST(FreshInstall, SlowRegistrationRunsWithTheWindowShowingTheWork) {
+  Scenario s;
+  s.Ship(L"1.2.3.4");
+  const EnvironmentOverride slow(L"QUANDREL_REGISTER_DELAY_MS", L"3000");
+  const ULONGLONG started = GetTickCount64();
+  Program program = s.Start();
+  HWND window = program.WaitForWindow();
+  ASSERT_NE(window, nullptr);
+  const ULONGLONG shownAfter = GetTickCount64() - started;
+  // Read at once: the registration has not ended, so the window shows the work.
+  const WindowState working = ReadWindow(window);
+  const auto registrationsThen = Registrations(s);
+  std::cout << "the window showed " << shownAfter << " ms after the start\n";
+  ASSERT_TRUE(registrationsThen.empty() || registrationsThen.back().verb == L"register-begin")
+      << "the window appeared only after the registration";
+  EXPECT_TRUE(working.visible);
+  EXPECT_EQ(working.label.text, InProgress());
+  EXPECT_FALSE(working.ok.visible);
+  EXPECT_FALSE(working.cancel.visible);
+  ExpectLabelDrawnIn(window, kDarkBlue);
+
+  ExpectShown(window, Installed(L"1.2.3.4"), kGreen, Buttons::Ok);
+  ExpectRegistrationsOnceLogged(s, {{L"register-begin", L"1.2.3.4"}, {L"register", L"1.2.3.4"}});
+  EXPECT_EQ(PressOk(program, window), kCurrent);
+}
 
 TEST(FreshInstall, FailedRegistrationReportsRegSvr32sExitCode) {
   Scenario s;

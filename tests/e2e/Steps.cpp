@@ -70,6 +70,8 @@ void ExpectLabelDrawnIn(HWND window, COLORREF colour) {
 
 void ExpectWindow(HWND window, const std::wstring& text, COLORREF colour, Buttons buttons) {
   ASSERT_NE(window, nullptr) << "the program showed no window";
+  // The window may show the work in progress first; the outcome follows once it is done.
+  static_cast<void>(WaitForText(window, text));
   const WindowState state = ReadWindow(window);
   EXPECT_TRUE(state.visible);
   EXPECT_EQ(state.label.text, text);

@@ -366,6 +366,8 @@ void PressOkAndExpectExit(Program& program, HWND window, DWORD code) {
 void ExpectOutcomeLayout(Scenario& s, COLORREF colour, const std::wstring& text, DWORD exitCode) {
   Program program = s.Start();
   HWND window = program.WaitForWindow();
+  // Work without a question shows itself first; the outcome's layout is the one checked.
+  ASSERT_TRUE(WaitForText(window, text));
   ExpectLayout(window, s.ProgramPath(), {colour, Buttons::Ok});
   EXPECT_EQ(ReadWindow(window).label.text, text);
   PressOkAndExpectExit(program, window, exitCode);

@@ -1,4 +1,6 @@
 // The start-up check: which outcome the two copies lead to, and what each outcome shows.
+#include <optional>
+
 #include "tests/unit/Harness.h"
 
 namespace tarnwell::testing {
@@ -238,6 +240,52 @@ TEST_F(Startup, OlderCopyWithoutTheIdeIsUpdatedBeforeTheWindowShows) {
   EXPECT_TRUE(sys.topMost.empty());
   EXPECT_EQ(sys.closeRequests, 0);
   EXPECT_EQ(ExitCode(), 0);
+}
+
+}  // namespace
+}  // namespace tarnwell::testing
+
+namespace tarnwell::testing {
+namespace {
+
+// What the window shows while the work that needs no confirmation runs.
+struct SeenWhileWorking {
+  bool shown = false;
+  std::string caption;
+  std::uint32_t colour = 0;
+  bool ok = true;
+  bool cancel = true;
+};
+
+TEST_F(Startup, WorkWithoutAQuestionRunsWithTheWindowAlreadyShowingIt) {
+  for (const bool update : {false, true}) {
+    SCOPED_TRACE(update ? "update, the IDE closed" : "fresh install");
+    FakeSystem sys;
+    sys.Ship("2.0.0.0");
+    if (update) sys.Install("1.0.0.0");
+    frmDllLoadTest frm(sys);
+    FakeForm form(frm);
+    std::optional<SeenWhileWorking> seen;
+    // The first yield is inside the first registration's wait.
+    form.onYield = [&](int) {
+      if (!seen) {
+        seen = SeenWhileWorking{form.shown, form.caption, form.foreColor,
+                                form.Visible(Control::cmdOK), form.Visible(Control::cmdCancel)};
+      }
+    };
+    frm.Form_Initialize();
+    frm.Form_Load(form);
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_TRUE(seen->shown);
+    EXPECT_EQ(seen->caption, "Update in progress\r\nPlease wait");
+    EXPECT_EQ(seen->colour, kDarkBlue);
+    EXPECT_FALSE(seen->ok || seen->cancel) << "nothing to press while the work runs";
+    // Then the outcome, as ever.
+    EXPECT_EQ(form.foreColor, kGreen);
+    EXPECT_TRUE(form.Visible(Control::cmdOK));
+    EXPECT_FALSE(form.Visible(Control::cmdCancel));
+    EXPECT_EQ(static_cast<int>(frm.Result()), 0);
+  }
 }
 
 }  // namespace
