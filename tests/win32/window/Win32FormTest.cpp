@@ -376,8 +376,8 @@ TEST_F(GeometryTest, AMonitorOfAnotherScaleGivesNewFontsDesignSizesTitleWidthAnd
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
   ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor));
-  EXPECT_DOUBLE_EQ(form.Screen().width,
-                   (monitor.rcWork.right - monitor.rcWork.left) * twipsPerScaledPixel);
+  EXPECT_NEAR(form.Screen().width,
+              (monitor.rcWork.right - monitor.rcWork.left) * twipsPerScaledPixel, 0.01);
   // And the window reads back in them.
   RECT client{};
   ::GetClientRect(window, &client);
