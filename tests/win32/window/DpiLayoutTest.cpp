@@ -1,6 +1,7 @@
 // The real window and the real controller at 150 %: a window that moves there from 100 %
 // (WM_DPICHANGED with the rectangle the system suggests) is laid out as a window started at
-// 150 %, and both keep the layout in twips a start at 100 % gives.
+// 150 %, and both keep the layout in twips a start at 100 % gives. In a prefix that runs at
+// 150 % the move goes the other way.
 //
 // Wine takes the system DPI from the user's LogPixels (before the machine's) as each process
 // starts, has one DPI for all monitors and never sends WM_DPICHANGED itself: the window started
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -28,6 +30,7 @@ namespace tarnwell::win32 {
 namespace {
 
 constexpr UINT kScaledDpi = 144;
+constexpr UINT kPlainDpi = 96;
 constexpr DWORD kHelperTimeoutMs = 60'000;
 // A status text narrower than the title, so that the title sets the window's width.
 constexpr char kShortText[] = "Please wait";
@@ -222,21 +225,22 @@ void ExpectInside(const Box& control, const Layout& l, const char* what) {
   EXPECT_LE(control.bottom, l.clientHeight) << what;
 }
 
-TEST(DpiLayout, AWindowMovedTo150PercentIsLaidOutAsOneStartedThereAndAsOneAt100Percent) {
+// From 100 % to 150 %, or back where the prefix itself runs at 150 %.
+TEST(DpiLayout, AWindowMovedToAnotherScaleIsLaidOutAsOneStartedThereAndAsOneAtItsOwnScale) {
   const UINT ownDpi = platform::ScreenDpi();
-  ASSERT_NE(ownDpi, kScaledDpi) << "this process must start at another scale than 150 %";
-  const std::optional<Layout> started = LayoutStartedAt(kScaledDpi);
-  ASSERT_TRUE(started.has_value()) << "the window started at 150 % reported no layout";
-  ASSERT_EQ(started->dpi, kScaledDpi) << "Wine did not start the second process at 144 DPI";
+  const UINT newDpi = ownDpi == kScaledDpi ? kPlainDpi : kScaledDpi;
+  const std::optional<Layout> started = LayoutStartedAt(newDpi);
+  ASSERT_TRUE(started.has_value()) << "the window started at " << newDpi << " DPI reported none";
+  ASSERT_EQ(started->dpi, newDpi) << "Wine did not start the second process at that DPI";
 
   OfferedWindow offered(L"TarnwellUpdate.DpiLayoutTest.Moved");
   ASSERT_TRUE(::IsWindow(offered.Window()));
   const Layout before = Read(offered.Window(), ownDpi);
-  MoveToScale(offered.Window(), kScaledDpi, ownDpi);
-  const Layout moved = Read(offered.Window(), kScaledDpi);
+  MoveToScale(offered.Window(), newDpi, ownDpi);
+  const Layout moved = Read(offered.Window(), newDpi);
 
-  // Moved and started at 150 %: the same layout, to a pixel of rounding.
-  const double pixel = 1440.0 / kScaledDpi;
+  // Moved and started there: the same layout, to a pixel of rounding.
+  const double pixel = 1440.0 / newDpi;
   EXPECT_NEAR(moved.clientWidth, started->clientWidth, pixel) << "the title's width";
   EXPECT_NEAR(moved.clientHeight, started->clientHeight, pixel);
   ExpectNear(moved.label, started->label, pixel, "label");
@@ -248,10 +252,11 @@ TEST(DpiLayout, AWindowMovedTo150PercentIsLaidOutAsOneStartedThereAndAsOneAt100P
   EXPECT_NEAR(started->centreX, started->workCentreX, pixel);
   EXPECT_NEAR(started->centreY, started->workCentreY, pixel);
 
-  // And the layout at 100 %, in twips: label and buttons where they were, the buttons inside.
+  // And the layout at the old scale, in twips: label and buttons where they were, the buttons
+  // inside.
   // The title and the text measure a little differently at each scale, so widths may differ
   // by a few per cent, positions below the text not at all.
-  const double coarse = 1440.0 / ownDpi;
+  const double coarse = 1440.0 / std::min(ownDpi, newDpi);
   EXPECT_NEAR(moved.label.top, before.label.top, coarse);
   EXPECT_NEAR(moved.label.left, 0, pixel);
   EXPECT_NEAR(moved.ok.top, before.ok.top, 2 * coarse);
