@@ -18,11 +18,6 @@ struct Bounds {
   float height = 0;
 };
 
-struct ScreenSize {
-  float width = 0;
-  float height = 0;
-};
-
 // Why the window is about to close, as handed to Form_QueryUnload.
 enum UnloadMode : int { vbFormControlMenu = 0, vbFormCode = 1 };
 
@@ -33,6 +28,9 @@ class FormEvents {
   virtual void cmdCancel_Click() = 0;
   // Leaving `cancel` nonzero would keep the window open.
   virtual void Form_QueryUnload(int& cancel, int unloadMode) = 0;
+  // The window now draws at another scale, having moved to a monitor of another DPI: its fonts
+  // and its twips are the new ones, and the layout must be made again for them.
+  virtual void Form_DpiChanged() = 0;
 
  protected:
   ~FormEvents() = default;
@@ -57,11 +55,12 @@ class Form {
 
   // The window's outer geometry: screen position of the outer top-left corner, outer size.
   virtual Bounds WindowBounds() const = 0;
-  virtual void SetWindowLeft(float left) = 0;
-  virtual void SetWindowTop(float top) = 0;
+  // Left and top together, in one step: nothing can change the scale between the two.
+  virtual void MoveWindow(float left, float top) = 0;
   virtual void SetWindowWidth(float width) = 0;
   virtual void SetWindowHeight(float height) = 0;
-  virtual ScreenSize Screen() const = 0;
+  // The work area of the monitor the window is on: its screen position and size.
+  virtual Bounds Screen() const = 0;
 
   virtual void Show() = 0;
   virtual void Repaint() = 0;

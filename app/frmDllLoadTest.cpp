@@ -293,8 +293,7 @@ bool frmDllLoadTest::AskIdeToClose(std::unique_ptr<Process>& ide) {
   form_->SetVisible(Control::cmdCancel, true);
   UpdateNeeded = false;
   Resize();
-  const Bounds window = form_->WindowBounds();
-  form_->SetWindowTop(window.top + window.height);
+  MoveBelowCentre();
   // Already on the screen after the offer; without one (/closeide) it appears now.
   form_->Show();
 
@@ -443,6 +442,9 @@ bool frmDllLoadTest::LaunchIde(const std::string& program) {
 void frmDllLoadTest::Resize() {
   if (!form_ || !form_->Exists()) return;
   Form& f = *form_;
+  laidOutLabel_ = label_;
+  textSinceLayout_ = false;
+  belowCentre_ = false;
   const Bounds label = f.ControlBounds(Control::lblMessage);
   f.SetWindowWidth(label.width + kWidthBesideLabel);
   f.MoveControl(Control::lblMessage, 0, label.top);
@@ -467,10 +469,33 @@ void frmDllLoadTest::Resize() {
 }
 
 void frmDllLoadTest::CenterForm() {
-  const ScreenSize screen = form_->Screen();
+  const Bounds screen = form_->Screen();
   const Bounds window = form_->WindowBounds();
-  form_->SetWindowLeft(screen.width / 2 - window.width / 2);
-  form_->SetWindowTop(screen.height / 2 - window.height / 2);
+  form_->MoveWindow(screen.left + screen.width / 2 - window.width / 2,
+                    screen.top + screen.height / 2 - window.height / 2);
+}
+
+void frmDllLoadTest::MoveBelowCentre() {
+  const Bounds window = form_->WindowBounds();
+  form_->MoveWindow(window.left, window.top + window.height);
+  belowCentre_ = true;
+}
+
+void frmDllLoadTest::Form_DpiChanged() {
+  if (!form_ || !form_->Exists()) return;
+  const bool below = belowCentre_;
+  // A text shown without a new layout (the progress text) keeps the layout made for the text
+  // before it, measured now in the new scale.
+  const bool swapped = textSinceLayout_;
+  const std::string laidOut = laidOutLabel_;
+  if (swapped) form_->SetLabelCaption(laidOut);
+  Resize();
+  if (swapped) {
+    laidOutLabel_ = laidOut;
+    form_->SetLabelCaption(label_);
+    textSinceLayout_ = true;
+  }
+  if (below) MoveBelowCentre();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -485,6 +510,7 @@ void frmDllLoadTest::SetLabel(std::uint32_t colour, const std::string& text) {
 void frmDllLoadTest::SetLabelText(const std::string& text) {
   if (!form_->Exists()) return;
   label_ = text;
+  textSinceLayout_ = true;
   form_->SetLabelCaption(text);
   // The lines as one, so that the log keeps one line per entry.
   std::string status;

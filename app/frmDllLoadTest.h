@@ -36,6 +36,9 @@ class frmDllLoadTest final : public FormEvents {
   void cmdOK_Click() override;
   void cmdCancel_Click() override;
   void Form_QueryUnload(int& cancel, int unloadMode) override;
+  // Lays the window out again at its new scale as it would have been laid out had it started
+  // there: for the text of the last Resize, and as far below the centre as it was.
+  void Form_DpiChanged() override;
 
   // Lays the window out around the status text for the current UpdateNeeded and centres it.
   void Resize();
@@ -55,6 +58,8 @@ class frmDllLoadTest final : public FormEvents {
 
  private:
   void CenterForm();
+  // Moves the centred window down by its own height, out of the way of the IDE's close prompt.
+  void MoveBelowCentre();
   void EndAsSecondInstance();
 
   // The outcomes of the start-up check.
@@ -107,6 +112,12 @@ class frmDllLoadTest final : public FormEvents {
   modDllUp::SharedState shared_;
   // The status text as last written, to which a line can be added.
   std::string label_;
+  // The status text the last Resize laid the window out for, and whether the window has been
+  // given another text since, which it shows without a new layout.
+  std::string laidOutLabel_;
+  bool textSinceLayout_ = false;
+  // The last layout was moved below the centre.
+  bool belowCentre_ = false;
   ExitCode result_ = ExitCode::Current;
   bool ended_ = false;
   bool updating_ = false;

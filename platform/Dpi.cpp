@@ -7,6 +7,13 @@ namespace {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+
+// Where the per-DPI functions are missing, the system's values scaled from its own DPI.
+int FromScreenDpi(int value, UINT dpi) {
+  return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
+}
 
 }  // namespace
 
@@ -24,6 +31,28 @@ UINT WindowDpi(HWND window) {
     if (const UINT dpi = forWindow(window); dpi != 0) return dpi;
   }
   return ScreenDpi();
+}
+
+NONCLIENTMETRICSW NonClientMetricsForDpi(UINT dpi) {
+  static const auto forDpi =
+      LoadedProc<SystemParametersInfoForDpiFn>(L"user32.dll", "SystemParametersInfoForDpi");
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) return metrics;
+  metrics = {};
+  metrics.cbSize = sizeof metrics;
+  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return {};
+  metrics.lfCaptionFont.lfHeight = FromScreenDpi(metrics.lfCaptionFont.lfHeight, dpi);
+  metrics.iCaptionWidth = FromScreenDpi(metrics.iCaptionWidth, dpi);
+  metrics.iCaptionHeight = FromScreenDpi(metrics.iCaptionHeight, dpi);
+  return metrics;
+}
+
+int SystemMetricForDpi(int index, UINT dpi) {
+  static const auto forDpi =
+      LoadedProc<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
+  if (forDpi) return forDpi(index, dpi);
+  return FromScreenDpi(::GetSystemMetrics(index), dpi);
 }
 
 RECT OuterForClient(const RECT& client, DWORD style, DWORD exStyle, UINT dpi) {

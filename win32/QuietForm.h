@@ -19,11 +19,13 @@ class QuietForm final : public Form {
   void MoveControl(Control control, float left, float top) override;
   void SetVisible(Control, bool) override {}
   Bounds WindowBounds() const override { return window_; }
-  void SetWindowLeft(float left) override { window_.left = left; }
-  void SetWindowTop(float top) override { window_.top = top; }
+  void MoveWindow(float left, float top) override {
+    window_.left = left;
+    window_.top = top;
+  }
   void SetWindowWidth(float width) override { window_.width = width; }
   void SetWindowHeight(float height) override { window_.height = height; }
-  ScreenSize Screen() const override { return {}; }
+  Bounds Screen() const override { return {}; }
   void Show() override {}
   void Repaint() override {}
   void Unload() override { exists_ = false; }

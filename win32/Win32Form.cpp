@@ -187,20 +187,15 @@ Bounds Win32Form::WindowBounds() const {
           static_cast<float>(height)};
 }
 
-void Win32Form::SetWindowLeft(float left) {
-  RECT outer{};
-  if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
-  const double offset = (FrameExtra().cx - Scale().ToPixels(kModelFrameWidth)) / 2;
-  ::SetWindowPos(window_.get(), nullptr, RoundPixels(Scale().ToPixels(left) - offset), outer.top, 0,
-                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Win32Form::SetWindowTop(float top) {
-  RECT outer{};
-  if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
-  const double offset = (FrameExtra().cy - Scale().ToPixels(kModelFrameHeight)) / 2;
-  ::SetWindowPos(window_.get(), nullptr, outer.left, RoundPixels(Scale().ToPixels(top) - offset), 0,
-                 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+void Win32Form::MoveWindow(float left, float top) {
+  if (!Exists()) return;
+  const TwipScale scale = Scale();
+  const SIZE frame = FrameExtra();
+  const double offsetX = (frame.cx - scale.ToPixels(kModelFrameWidth)) / 2;
+  const double offsetY = (frame.cy - scale.ToPixels(kModelFrameHeight)) / 2;
+  ::SetWindowPos(window_.get(), nullptr, RoundPixels(scale.ToPixels(left) - offsetX),
+                 RoundPixels(scale.ToPixels(top) - offsetY), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form::SetWindowWidth(float width) {
@@ -221,9 +216,9 @@ void Win32Form::SetWindowWidth(float width) {
 }
 
 int Win32Form::MinimumClientWidth() const {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return 0;
+  // The title bar as drawn at the window's own DPI, which on another monitor is not the system's.
+  const NONCLIENTMETRICSW metrics = platform::NonClientMetricsForDpi(dpi_);
+  if (metrics.cbSize == 0) return 0;
   const platform::FontHandle captionFont(::CreateFontIndirectW(&metrics.lfCaptionFont));
   const platform::WindowDc dc(window_.get());
   const platform::Selection font(dc.get(), captionFont.get());
@@ -235,7 +230,7 @@ int Win32Form::MinimumClientWidth() const {
   }
   // The title bar spans the client area's width and also holds the small icon and the close
   // box, with a little air between.
-  return title.cx + ::GetSystemMetrics(SM_CXSMICON) + metrics.iCaptionWidth +
+  return title.cx + platform::SystemMetricForDpi(SM_CXSMICON, dpi_) + metrics.iCaptionWidth +
          static_cast<int>(std::lround(Scale().ToPixels(kTitleAirTwips)));
 }
 
@@ -247,10 +242,20 @@ void Win32Form::SetWindowHeight(float height) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-ScreenSize Win32Form::Screen() const {
+Bounds Win32Form::Screen() const {
   if (!Exists()) return {};
-  return {static_cast<float>(Scale().ToTwips(::GetSystemMetrics(SM_CXSCREEN))),
-          static_cast<float>(Scale().ToTwips(::GetSystemMetrics(SM_CYSCREEN)))};
+  RECT work{};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (::GetMonitorInfoW(::MonitorFromWindow(window_.get(), MONITOR_DEFAULTTONEAREST), &monitor)) {
+    work = monitor.rcWork;
+  } else if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+    return {};
+  }
+  const TwipScale scale = Scale();
+  return {static_cast<float>(scale.ToTwips(work.left)), static_cast<float>(scale.ToTwips(work.top)),
+          static_cast<float>(scale.ToTwips(work.right - work.left)),
+          static_cast<float>(scale.ToTwips(work.bottom - work.top))};
 }
 
 void Win32Form::Show() {
@@ -281,23 +286,34 @@ void Win32Form::DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wake
 }
 
 void Win32Form::OnDpiChanged(UINT newDpi, const RECT& suggested) {
-  if (newDpi == 0) return;
-  const double scale = static_cast<double>(newDpi) / dpi_;
-  for (HWND control : {label_.Window(), ok_, cancel_}) {
-    RECT r{};
-    if (!control || !::GetWindowRect(control, &r)) continue;
-    ::MapWindowPoints(nullptr, window_.get(), reinterpret_cast<POINT*>(&r), 2);
-    const int left = RoundPixels(r.left * scale);
-    const int top = RoundPixels(r.top * scale);
-    ::SetWindowPos(control, nullptr, left, top, RoundPixels(r.right * scale) - left,
-                   RoundPixels(r.bottom * scale) - top, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  if (newDpi == 0 || !Exists()) return;
+  // Where each control stands in twips, read in the old scale before it changes.
+  struct Placed {
+    HWND control;
+    Bounds twips;
+  };
+  const Placed placed[] = {{label_.Window(), ControlBounds(Control::lblMessage)},
+                           {ok_, ControlBounds(Control::cmdOK)},
+                           {cancel_, ControlBounds(Control::cmdCancel)}};
   dpi_ = newDpi;
-  CreateFonts();
-  label_.Fit();
+  // The suggested rectangle puts the window on the monitor it is moving to.
   ::SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top,
                  suggested.right - suggested.left, suggested.bottom - suggested.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+  CreateFonts();
+  const TwipScale scale = Scale();
+  for (const auto& [control, twips] : placed) {
+    if (!control) continue;
+    // The buttons keep their design size; the label measures its text in the new font below.
+    const RECT& design = control == cancel_ ? kCancelDesign : kOkDesign;
+    ::SetWindowPos(control, nullptr, scale.Pixels(twips.left), scale.Pixels(twips.top),
+                   scale.Pixels(design.right - design.left),
+                   scale.Pixels(design.bottom - design.top),
+                   SWP_NOZORDER | SWP_NOACTIVATE | (control == label_.Window() ? SWP_NOSIZE : 0));
+  }
+  label_.Fit();
+  // The controller lays the window out again, as it would have on a start at this scale.
+  events_.Form_DpiChanged();
 }
 
 LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -37,11 +37,10 @@ class Win32Form final : public Form {
   void SetVisible(Control control, bool visible) override;
 
   Bounds WindowBounds() const override;
-  void SetWindowLeft(float left) override;
-  void SetWindowTop(float top) override;
+  void MoveWindow(float left, float top) override;
   void SetWindowWidth(float width) override;
   void SetWindowHeight(float height) override;
-  ScreenSize Screen() const override;
+  Bounds Screen() const override;
 
   void Show() override;
   void Repaint() override;
@@ -61,7 +60,7 @@ class Win32Form final : public Form {
   TwipScale Scale() const { return TwipScale(dpi_); }
   // What the real frame adds to the client size, in pixels.
   SIZE FrameExtra() const;
-  // The narrowest client area whose window still shows the whole title.
+  // The narrowest client area whose window still shows the whole title, at the window's DPI.
   int MinimumClientWidth() const;
 
   FormEvents& events_;

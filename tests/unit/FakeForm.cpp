@@ -22,6 +22,11 @@ void FakeForm::SetLabelCaption(const std::string& text) {
   Write("caption");
   if (!exists_) return;
   caption = text;
+  FitLabel();
+}
+
+void FakeForm::FitLabel() {
+  const std::string& text = caption;
   std::size_t widest = 0;
   std::size_t lines = 0;
   std::size_t start = 0;
@@ -59,14 +64,11 @@ void FakeForm::SetVisible(Control control, bool visible) {
   if (exists_) visible_[control] = visible;
 }
 
-void FakeForm::SetWindowLeft(float left) {
-  Write("window left");
-  if (exists_) window_.left = left;
-}
-
-void FakeForm::SetWindowTop(float top) {
-  Write("window top");
-  if (exists_) window_.top = top;
+void FakeForm::MoveWindow(float left, float top) {
+  Write("window position");
+  if (!exists_) return;
+  window_.left = left;
+  window_.top = top;
 }
 
 void FakeForm::SetWindowWidth(float width) {
@@ -109,6 +111,21 @@ void FakeForm::Press(Control button) {
   if (!exists_ || !visible_.at(button)) return;
   if (button == Control::cmdOK) events_.cmdOK_Click();
   if (button == Control::cmdCancel) events_.cmdCancel_Click();
+}
+
+void FakeForm::StartOn(const Monitor& monitor) {
+  screen = monitor.workArea;
+  charWidth = monitor.charWidth;
+  minimumWidth = monitor.minimumWidth;
+}
+
+void FakeForm::MoveTo(const Monitor& monitor, float left, float top) {
+  if (!exists_) return;
+  StartOn(monitor);
+  window_.left = left;
+  window_.top = top;
+  FitLabel();
+  events_.Form_DpiChanged();
 }
 
 void FakeForm::DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn) {

@@ -29,11 +29,10 @@ class FakeForm final : public Form {
   void MoveControl(Control control, float left, float top) override;
   void SetVisible(Control control, bool visible) override;
   Bounds WindowBounds() const override { return window_; }
-  void SetWindowLeft(float left) override;
-  void SetWindowTop(float top) override;
+  void MoveWindow(float left, float top) override;
   void SetWindowWidth(float width) override;
   void SetWindowHeight(float height) override;
-  ScreenSize Screen() const override { return screen; }
+  Bounds Screen() const override { return screen; }
   void Show() override;
   void Repaint() override;
   void Unload() override;
@@ -44,6 +43,19 @@ class FakeForm final : public Form {
   // The user presses a button (only a visible one can be pressed).
   void Press(Control button);
 
+  // What a monitor of another scale looks like in twips: the text measures a little
+  // differently, so does the title that sets the least width, and the work area is another.
+  struct Monitor {
+    Bounds workArea;
+    float charWidth = 90;
+    float minimumWidth = 0;
+  };
+  // Starts the window on `monitor`.
+  void StartOn(const Monitor& monitor);
+  // The user drags the window onto `monitor`: it lands at `left`, `top` with the fonts and
+  // title of the new scale, and tells its handler.
+  void MoveTo(const Monitor& monitor, float left, float top);
+
   // What the window shows.
   std::string caption;
   std::uint32_t foreColor = 0xC00000;
@@ -52,7 +64,7 @@ class FakeForm final : public Form {
   bool Visible(Control control) const { return visible_.at(control); }
 
   // Settings of the simulated window system.
-  ScreenSize screen{19200, 15360};
+  Bounds screen{0, 0, 19200, 15360};
   float minimumWidth = 0;  // the window system refuses narrower windows
 
   // Runs on every yield; `yields` counts them, starting at 1.
@@ -70,6 +82,8 @@ class FakeForm final : public Form {
 
  private:
   void Write(const char* what);
+  // Measures the label for its caption at the current character width.
+  void FitLabel();
 
   FormEvents& events_;
   bool exists_ = true;

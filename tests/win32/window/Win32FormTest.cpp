@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Dpi.h"
 #include "platform/MessagePump.h"
 #include "platform/WindowContract.h"
 #include "tests/support/WindowText.h"
@@ -36,9 +37,11 @@ class RecordingEvents final : public FormEvents {
     unloadModes.push_back(unloadMode);
     cancel = keepOpen ? -1 : 0;
   }
+  void Form_DpiChanged() override { ++dpiChanges; }
 
   int okClicks = 0;
   int cancelClicks = 0;
+  int dpiChanges = 0;
   std::vector<int> unloadModes;
   bool keepOpen = false;
   std::function<void()> onOk;
@@ -123,9 +126,15 @@ TEST_F(Win32FormTest, IsCreatedHiddenWithTheDesignFrameAndGeometry) {
   ExpectTwips(client.cx * twipsPerPixel, 3105, "client width");
   ExpectTwips(client.cy * twipsPerPixel, 2295, "client height");
 
-  const ScreenSize size = form.Screen();
-  EXPECT_DOUBLE_EQ(size.width, ::GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel);
-  EXPECT_DOUBLE_EQ(size.height, ::GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel);
+  // The work area of the window's monitor, origin included.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor));
+  const Bounds work = form.Screen();
+  EXPECT_DOUBLE_EQ(work.left, monitor.rcWork.left * twipsPerPixel);
+  EXPECT_DOUBLE_EQ(work.top, monitor.rcWork.top * twipsPerPixel);
+  EXPECT_DOUBLE_EQ(work.width, (monitor.rcWork.right - monitor.rcWork.left) * twipsPerPixel);
+  EXPECT_DOUBLE_EQ(work.height, (monitor.rcWork.bottom - monitor.rcWork.top) * twipsPerPixel);
 }
 
 TEST_F(Win32FormTest, ControlsCarryTheirIdsTextsStylesAndFonts) {
@@ -214,8 +223,7 @@ TEST_F(LabelTest, DrawsItsLinesInTheForeColourOnTheWindowsBackground) {
   // The whole label inside the client area, as the controller's layout puts it.
   form.MoveControl(Control::lblMessage, 0, 120);
   form.SetWindowWidth(form.ControlBounds(Control::lblMessage).width + 90);
-  form.SetWindowLeft(1500);
-  form.SetWindowTop(1500);
+  form.MoveWindow(1500, 1500);
   Activate();
   form.Repaint();
   Pump();
@@ -272,8 +280,7 @@ TEST_F(GeometryTest, AWindowAsWideAsTheLabelPlus90HasTheLabelsClientWidth) {
 }
 
 TEST_F(GeometryTest, PositionsReadBackAndSizeChangesKeepTheLeftAndTop) {
-  form.SetWindowLeft(1500);
-  form.SetWindowTop(900);
+  form.MoveWindow(1500, 900);
   ExpectTwips(form.WindowBounds().left, 1500, "left");
   ExpectTwips(form.WindowBounds().top, 900, "top");
   form.SetWindowWidth(6000);
@@ -282,13 +289,13 @@ TEST_F(GeometryTest, PositionsReadBackAndSizeChangesKeepTheLeftAndTop) {
   ExpectTwips(outer.left, 1500, "left after width");
   ExpectTwips(outer.top, 900, "top after height");
   // Nothing clamps a window to the screen.
-  form.SetWindowLeft(-3000);
+  form.MoveWindow(-3000, 900);
   ExpectTwips(form.WindowBounds().left, -3000, "negative left");
+  ExpectTwips(form.WindowBounds().top, 900, "top beside a negative left");
 }
 
 TEST_F(GeometryTest, TheReportedRectangleSharesTheRealWindowsCentre) {
-  form.SetWindowLeft(3000);
-  form.SetWindowTop(2000);
+  form.MoveWindow(3000, 2000);
   form.SetWindowWidth(5000);
   form.SetWindowHeight(3500);
   RECT real{};
@@ -319,36 +326,62 @@ TEST_F(GeometryTest, VisibilityOfEachControlFollowsTheController) {
   EXPECT_FALSE(::GetWindowLongW(cancel, GWL_STYLE) & WS_VISIBLE);
 }
 
-TEST_F(GeometryTest, AMonitorOfAnotherScaleKeepsTheTwipsAndScalesPixelsAndFonts) {
-  form.SetLabelCaption("Version: 1.2.3.5\r\nVersion: 1.2.3.4 ");
-  const Bounds labelBefore = form.ControlBounds(Control::lblMessage);
-  const Bounds okBefore = form.ControlBounds(Control::cmdOK);
-  RECT okPixels{};
-  ::GetWindowRect(ok, &okPixels);
-  RECT suggested{};
-  ::GetWindowRect(window, &suggested);
-  suggested.right = suggested.left + 2 * (suggested.right - suggested.left);
-  suggested.bottom = suggested.top + 2 * (suggested.bottom - suggested.top);
-  const UINT doubled = 2 * static_cast<UINT>(dpi);
-
-  ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(doubled, doubled),
+// The message a move to a monitor of 150 % brings, with the rectangle the system suggests: the
+// same top-left corner, the client area scaled, the frame of the new scale around it.
+void MoveToScale(HWND window, UINT newDpi, UINT oldDpi) {
+  RECT outer{};
+  RECT client{};
+  ::GetWindowRect(window, &outer);
+  ::GetClientRect(window, &client);
+  const RECT scaled{0, 0, ::MulDiv(client.right, newDpi, oldDpi),
+                    ::MulDiv(client.bottom, newDpi, oldDpi)};
+  RECT suggested =
+      platform::OuterForClient(scaled, static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE)),
+                               static_cast<DWORD>(::GetWindowLongW(window, GWL_EXSTYLE)), newDpi);
+  ::OffsetRect(&suggested, outer.left - suggested.left, outer.top - suggested.top);
+  ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi),
                  reinterpret_cast<LPARAM>(&suggested));
+}
 
-  RECT taken{};
-  ::GetWindowRect(window, &taken);
-  EXPECT_TRUE(::EqualRect(&taken, &suggested));
-  RECT okAfter{};
-  ::GetWindowRect(ok, &okAfter);
-  EXPECT_EQ(okAfter.right - okAfter.left, 2 * (okPixels.right - okPixels.left));
-  EXPECT_EQ(FontOf(ok).lfHeight, -std::lround(9.75 * doubled / 72));
-  // In twips nothing moved: the controller's layout holds at any scale.
-  ExpectBounds(form.ControlBounds(Control::cmdOK), okBefore, "OK");
-  const Bounds labelAfter = form.ControlBounds(Control::lblMessage);
-  ExpectTwips(labelAfter.left, labelBefore.left, "label left");
-  ExpectTwips(labelAfter.top, labelBefore.top, "label top");
-  // The label, measured with the larger font, keeps about its size in twips.
-  EXPECT_NEAR(labelAfter.height, labelBefore.height, labelBefore.height / 4);
-  EXPECT_NEAR(labelAfter.width, labelBefore.width, labelBefore.width / 4);
+TEST_F(GeometryTest, AMonitorOfAnotherScaleGivesNewFontsDesignSizesTitleWidthAndANewLayout) {
+  // As narrow as the window allows: the title decides the width.
+  form.SetLabelCaption("Ab");
+  form.SetWindowWidth(form.ControlBounds(Control::lblMessage).width + 90);
+  const int narrowest = ClientSize().cx;
+  const Bounds okBefore = form.ControlBounds(Control::cmdOK);
+  const Bounds labelBefore = form.ControlBounds(Control::lblMessage);
+  const UINT scaled = static_cast<UINT>(dpi) * 3 / 2;
+
+  MoveToScale(window, scaled, static_cast<UINT>(dpi));
+
+  EXPECT_EQ(events.dpiChanges, 1) << "the controller is asked for a new layout";
+  const double twipsPerScaledPixel = 1440.0 / scaled;
+  for (HWND button : {ok, cancel}) {
+    EXPECT_EQ(FontOf(button).lfHeight, -std::lround(9.75 * scaled / 72));
+    RECT r{};
+    ::GetWindowRect(button, &r);
+    EXPECT_EQ(r.right - r.left, std::lround(855 / twipsPerScaledPixel));
+    EXPECT_EQ(r.bottom - r.top, std::lround(375 / twipsPerScaledPixel));
+  }
+  // In twips nothing moved.
+  const Bounds okAfter = form.ControlBounds(Control::cmdOK);
+  EXPECT_NEAR(okAfter.left, okBefore.left, twipsPerPixel);
+  EXPECT_NEAR(okAfter.top, okBefore.top, twipsPerPixel);
+  EXPECT_NEAR(form.ControlBounds(Control::lblMessage).top, labelBefore.top, twipsPerPixel);
+
+  // The title's least width is the new scale's: half as many pixels again.
+  form.SetWindowWidth(form.ControlBounds(Control::lblMessage).width + 90);
+  EXPECT_NEAR(static_cast<double>(ClientSize().cx) / narrowest, 1.5, 0.1);
+  // The work area in the new scale's twips.
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor));
+  EXPECT_NEAR(form.Screen().width,
+              (monitor.rcWork.right - monitor.rcWork.left) * twipsPerScaledPixel, 0.01);
+  // And the window reads back in them.
+  RECT client{};
+  ::GetClientRect(window, &client);
+  EXPECT_NEAR(form.WindowBounds().width, client.right * twipsPerScaledPixel + 90, 1e-3);
 }
 
 class ClosingTest : public Win32FormTest {};
@@ -405,8 +438,7 @@ TEST_F(ClosingTest, EverythingIsHarmlessOnceTheWindowIsGone) {
   form.SetLabelForeColor(0x00C000);
   form.MoveControl(Control::cmdOK, 10, 10);
   form.SetVisible(Control::cmdCancel, true);
-  form.SetWindowLeft(10);
-  form.SetWindowTop(10);
+  form.MoveWindow(10, 10);
   form.SetWindowWidth(3000);
   form.SetWindowHeight(3000);
   form.Show();

@@ -3,6 +3,7 @@
 // Started as `window_tests --helper <event> <caption>`, the program instead plays a small
 // task for the process tests: it shows nothing, owns a top-level window titled <caption>, and
 // ends with exit code 3 once <event> is set (or after 60 s, so that it never lingers).
+// Started as `window_tests --dpi-layout <file>`, it reports a window's layout (DpiLayoutHelper.h).
 
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include <string_view>
 
 #include "tests/support/PrintedOnly.h"
+#include "tests/win32/window/DpiLayoutHelper.h"
 
 #include "platform/UniqueHandle.h"
 
@@ -43,6 +45,9 @@ int RunHelper(const wchar_t* eventName, const wchar_t* caption) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wstring_view(argv[1]) == L"--helper") return RunHelper(argv[2], argv[3]);
+  if (argc == 3 && std::wstring_view(argv[1]) == tarnwell::win32::kDpiLayoutSwitch) {
+    return tarnwell::win32::RunDpiLayoutHelper(argv[2]);
+  }
   testing::InitGoogleTest(&argc, argv);
   tarnwell::testing::PrintFailuresOnly();
   return RUN_ALL_TESTS();
