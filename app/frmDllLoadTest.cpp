@@ -55,6 +55,11 @@ void frmDllLoadTest::Form_Initialize() {
 
 void frmDllLoadTest::EndAsSecondInstance() {
   Note("Another instance is running: nothing is done");
+  // Whoever starts the program again is most likely looking for the window already open. A
+  // quiet run, started by a script, leaves the screen as it is.
+  if (!settings_.quiet && sys_.RaiseRunningInstance()) {
+    Note("Brought the running instance's window to the front");
+  }
   result_ = ExitCode::AlreadyRunning;
   ended_ = true;
   // The process ends right here, before WinMain could write the exit code down.

@@ -53,6 +53,22 @@ std::vector<std::basic_string_view<Char>> SplitLines(std::basic_string_view<Char
   }
 }
 
+// A status text as a screen reader is given it: its lines on one line, each after a single
+// blank, without the blanks that only pad a line and without the empty lines. The shown text
+// keeps its line breaks for the eye; read aloud or on a braille line, they are noise.
+template <typename Char>
+std::basic_string<Char> OneLineToRead(std::basic_string_view<Char> text) {
+  std::basic_string<Char> read;
+  for (auto line : SplitLines(text)) {
+    while (!line.empty() && line.front() == Char(' ')) line.remove_prefix(1);
+    while (!line.empty() && line.back() == Char(' ')) line.remove_suffix(1);
+    if (line.empty()) continue;
+    if (!read.empty()) read += Char(' ');
+    read += line;
+  }
+  return read;
+}
+
 // Label colours, 0xBBGGRR.
 inline constexpr std::uint32_t kDarkBlue = 0xC00000;
 inline constexpr std::uint32_t kRed = 0x0000FF;

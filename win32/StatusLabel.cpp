@@ -27,6 +27,8 @@ void StatusLabel::SetCaption(std::wstring caption) {
   if (!window_) return;
   caption_ = std::move(caption);
   ::SetWindowTextW(window_, caption_.c_str());
+  // Screen readers that follow the label hear the new text.
+  ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
   Fit();
   ::InvalidateRect(window_, nullptr, TRUE);
 }

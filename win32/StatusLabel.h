@@ -1,8 +1,8 @@
 #pragma once
 // The status label: drawn by the program itself, so that its colour and its centred lines look
 // the same on every system. It sizes itself to its text: as wide as the longest line, as high
-// as all lines. Its window text is the status text too, for screen readers and for tools that
-// read the window from outside.
+// as all lines. Its window text is the status text too, for tools that read the window from
+// outside; screen readers get it on one line (win32/LabelAccessible).
 
 #include <windows.h>
 

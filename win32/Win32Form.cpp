@@ -11,6 +11,7 @@
 #include "platform/WideText.h"
 #include "platform/WindowContract.h"
 #include "win32/Controls.h"
+#include "win32/LabelAccessible.h"
 
 namespace tarnwell::win32 {
 namespace {
@@ -89,6 +90,7 @@ void Win32Form::CreateControls() {
   // Creation order is the tab order: the label (never focused), OK, Cancel.
   label_.Attach(CreateControl(parent, L"Static", L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX,
                               scale.Pixels(kLabelDesign), kLabelId));
+  ExposeLabelToScreenReaders(label_.Window());
   ok_ = CreateControl(parent, L"Button", L"&OK", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                       scale.Pixels(kOkDesign), kOkId);
   cancel_ = CreateControl(parent, L"Button", L"&Cancel", WS_TABSTOP | BS_PUSHBUTTON,

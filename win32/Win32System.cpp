@@ -5,6 +5,7 @@
 #include "app/modDllUp.h"
 #include "platform/Trace.h"
 #include "platform/WideText.h"
+#include "platform/WindowContract.h"
 #include "services/modFiles.h"
 #include "services/modGlobal.h"
 #include "services/modMove.h"
@@ -50,6 +51,20 @@ class Win32Process final : public Process {
   KernelHandle process_;
 };
 
+// The running instance's window: ours by class and title, shown, and another process's (this
+// one may already have created its own, hidden).
+HWND RunningInstanceWindow() {
+  const DWORD self = ::GetCurrentProcessId();
+  HWND window = nullptr;
+  while ((window = ::FindWindowExW(nullptr, window, platform::kWindowClass,
+                                   platform::kWindowTitle)) != nullptr) {
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != 0 && owner != self && ::IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
+
 // The folder part of `path`; a drive root keeps its "\".
 std::wstring FolderOf(const std::wstring& path) { return Widen(modDllUp::FolderOf(Narrow(path))); }
 
@@ -66,6 +81,23 @@ bool Win32System::PreviousInstanceRunning() {
     previousInstance_ = error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
   }
   return *previousInstance_;
+}
+
+bool Win32System::RaiseRunningInstance() {
+  const HWND window = RunningInstanceWindow();
+  if (!window) return false;
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(window, &owner);
+  // The right to set the foreground lies with this process, which the user has just started
+  // from the foreground. The running instance lost it when the user turned elsewhere, so an
+  // AllowSetForegroundWindow of its own would hand on nothing. This process therefore hands
+  // its right to the running one, whose own activation as it restores its window then counts,
+  // and sets the foreground itself as well.
+  ::AllowSetForegroundWindow(owner);
+  // Posted, not sent: a running instance busy in its work must not keep this one from ending.
+  if (::IsIconic(window)) ::ShowWindowAsync(window, SW_RESTORE);
+  if (!::SetForegroundWindow(window)) platform::TraceFailure(L"SetForegroundWindow", 0);
+  return true;
 }
 
 void Win32System::EndProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }

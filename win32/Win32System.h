@@ -22,6 +22,7 @@ class Win32System final : public System {
   explicit Win32System(std::wstring instanceName = kSingleInstanceName, bool quiet = false);
 
   bool PreviousInstanceRunning() override;
+  bool RaiseRunningInstance() override;
   void EndProcess(int exitCode) override;
   std::string ProgramFolder() override;
   std::string SystemDirectory() override;

@@ -302,5 +302,89 @@ TEST(SingleInstance, SecondStartEndsWithoutAWindowOrAnyWork) {
   EXPECT_EQ(PressOk(first, window), kNoReplacement);
 }
 
+// A plain window of the driver's own, to hold the foreground while the program's is minimised.
+class DriverWindow {
+ public:
+  DriverWindow() {
+    window_.reset(CreateWindowExW(0, L"Static", L"Elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
+                                  40, 300, 200, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                  nullptr));
+  }
+  HWND get() const { return window_.get(); }
+  // Handles what other threads send it: a change of the foreground sends to the window that
+  // loses it.
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+
+ private:
+  platform::WindowHandle window_;
+};
+
+TEST(SingleInstance, LaterStartsRestoreTheRunningWindowAndBringItToTheFront) {
+  Scenario s;
+  HWND host = StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5");
+  ASSERT_NE(host, nullptr);
+  Program first = s.Start();
+  HWND window = first.WaitForWindow();
+  ASSERT_NE(window, nullptr);
+  ExpectWindow(window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
+
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; })) << "could not minimise it";
+  const DriverWindow elsewhere;
+  ASSERT_NE(elsewhere.get(), nullptr);
+  SetForegroundWindow(elsewhere.get());
+  ASSERT_TRUE(WaitUntil([&] {
+    DriverWindow::Pump();
+    return GetForegroundWindow() == elsewhere.get();
+  })) << "the driver's window did not take the foreground";
+
+  Program second = s.Start();
+  const Program::Unseen run = second.WaitForExitShowingNothing();
+  DriverWindow::Pump();
+  EXPECT_EQ(run.exitCode, kAlreadyRunning);
+  EXPECT_TRUE(run.shown.empty()) << "the second instance showed a window";
+
+  EXPECT_TRUE(WaitUntil([&] {
+    DriverWindow::Pump();
+    return !IsIconic(window);
+  })) << "the window stayed minimised";
+  EXPECT_TRUE(WaitUntil([&] {
+    DriverWindow::Pump();
+    return GetForegroundWindow() == window;
+  })) << "the foreground window is "
+      << GetForegroundWindow() << ", not " << window;
+  EXPECT_TRUE(IsWindowVisible(window));
+
+  // Not minimised, only behind another window: a third start brings it to the front all the
+  // same (under Wine, where nothing else would, this shows the foreground being set).
+  SetForegroundWindow(elsewhere.get());
+  ASSERT_TRUE(WaitUntil([&] {
+    DriverWindow::Pump();
+    return GetForegroundWindow() == elsewhere.get();
+  }));
+  Program third = s.Start();
+  const Program::Unseen again = third.WaitForExitShowingNothing();
+  DriverWindow::Pump();
+  EXPECT_EQ(again.exitCode, kAlreadyRunning);
+  EXPECT_TRUE(again.shown.empty()) << "the third instance showed a window";
+  EXPECT_TRUE(WaitUntil([&] {
+    DriverWindow::Pump();
+    return GetForegroundWindow() == window;
+  })) << "the foreground window is "
+      << GetForegroundWindow() << ", not " << window;
+  EXPECT_FALSE(IsIconic(window));
+
+  // Raised, the first instance still asks, and answers as before.
+  ExpectWindow(window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
+  ASSERT_TRUE(Click(window, kCancelId));
+  EXPECT_EQ(first.WaitForExit(), kCancelled);
+  EXPECT_TRUE(HoldsFixture(s.InstalledPath(), L"1.2.3.4"));
+  EXPECT_TRUE(HoldsFixture(s.ShippedPath(), L"1.2.3.5"));
+  EXPECT_TRUE(s.RegistrationLog().empty());
+}
+
 }  // namespace
 }  // namespace tarnwell::e2e

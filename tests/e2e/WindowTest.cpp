@@ -1,7 +1,7 @@
 // The window as a user sees it, read from outside in every state the program shows: title,
 // frame and icon; where the label and the buttons lie and how large they are; the margins;
 // the centring on the screen; topmost; the label's colour as drawn, line by line; nothing
-// clipped; and the access keys of the two buttons.
+// clipped; the access keys of the two buttons; and what a screen reader is told of them.
 //
 // Geometry is designed in twips (15 to a pixel at 96 DPI). The controller reckons with a
 // model window whose outer size is the client size plus 90 twips wide and 375 twips high and
@@ -25,6 +25,7 @@
 #include "tests/e2e/Expected.h"
 #include "tests/e2e/Steps.h"
 #include "tests/e2e/driver/Scenario.h"
+#include "tests/support/Accessible.h"
 #include "tests/support/Capture.h"
 
 namespace tarnwell::e2e {
@@ -525,6 +526,43 @@ TEST(WindowKeyboard, AltCPressesCancelWhenAskedToConfirm) {
   EXPECT_EQ(program.WaitForExit(), kCancelled) << "Alt+C did not press Cancel";
   EXPECT_TRUE(IsWindow(host)) << "the host was asked to close";
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
+}
+
+// ---- screen readers ----
+
+// Read from this process, as a screen reader reads the program: the label by its whole text on
+// one line, following the text as it changes; the buttons by their captions without "&".
+TEST(WindowScreenReader, TheLabelIsReadOnOneLineAndTheButtonsByTheirCaptions) {
+  using tarnwell::testing::ReadAccessible;
+  Scenario s;
+  HostSettings host;
+  host.mode = L"refuse";
+  ASSERT_NE(StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5", host), nullptr);
+  Program program = s.Start();
+  HWND window = program.WaitForWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitForText(window, Offer(L"1.2.3.4", L"1.2.3.5")));
+  const HWND label = GetDlgItem(window, kLabelId);
+
+  const auto offer = ReadAccessible(label);
+  ASSERT_TRUE(offer.found);
+  EXPECT_EQ(offer.name,
+            L"The current Quandrel.dll Version: 1.2.3.4 Needs to be updated to Version: 1.2.3.5 "
+            L"This programme requires the Corvex IDE to be closed down "
+            L"Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll "
+            L"Press 'Cancel' to Abort the Update of the Quandrel.dll");
+  EXPECT_EQ(offer.role, ROLE_SYSTEM_STATICTEXT);
+  EXPECT_EQ(offer.window, label);
+  EXPECT_EQ(ReadAccessible(GetDlgItem(window, kOkId)).name, L"OK");
+  EXPECT_EQ(ReadAccessible(GetDlgItem(window, kCancelId)).name, L"Cancel");
+
+  ASSERT_TRUE(Click(window, kOkId));
+  ASSERT_TRUE(WaitForText(window, Waiting(), kSettleTimeoutMs));
+  EXPECT_EQ(ReadAccessible(label).name, L"Waiting for the Corvex IDE To be closed");
+  EXPECT_EQ(ReadAccessible(GetDlgItem(window, kCancelId)).name, L"Cancel");
+
+  ASSERT_TRUE(Click(window, kCancelId));
+  EXPECT_EQ(program.WaitForExit(), kCancelled);
 }
 
 }  // namespace

@@ -68,6 +68,11 @@ bool FakeSystem::PreviousInstanceRunning() {
   return previousInstance;
 }
 
+bool FakeSystem::RaiseRunningInstance() {
+  log.push_back("raise running instance");
+  return runningInstanceWindow;
+}
+
 void FakeSystem::EndProcess(int exitCode) {
   log.push_back("end process " + std::to_string(exitCode));
   endedWith = exitCode;

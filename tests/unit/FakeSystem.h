@@ -49,6 +49,8 @@ class FakeSystem final : public System {
 
   // ---- scripted state
   bool previousInstance = false;
+  // The running instance shows a window that can be raised.
+  bool runningInstanceWindow = true;
   std::string programFolder = kProgramFolder;
   std::string systemFolder = kSystemFolder;
   std::string programFilesFolder = "C:\\Program Files";
@@ -110,6 +112,7 @@ class FakeSystem final : public System {
 
   // ---- System
   bool PreviousInstanceRunning() override;
+  bool RaiseRunningInstance() override;
   void EndProcess(int exitCode) override;
   std::string ProgramFolder() override { return programFolder; }
   std::string SystemDirectory() override { return systemDirectory; }

@@ -10,14 +10,35 @@ using namespace modDllUp;
 
 class Startup : public ControllerTest {};
 
-TEST_F(Startup, SecondInstanceEndsBeforeAnyWindowOrFile) {
+TEST_F(Startup, SecondInstanceRaisesTheRunningWindowAndEndsBeforeAnyWindowOrFile) {
   sys.previousInstance = true;
   sys.Ship("2.0.0.0");
   Start();
   EXPECT_EQ(sys.endedWith, 4);
   EXPECT_FALSE(form.shown);
-  EXPECT_TRUE(sys.log == std::vector<std::string>{"end process 4"});
+  const std::vector<std::string> expected{"raise running instance", "end process 4"};
+  EXPECT_EQ(sys.log, expected);
   EXPECT_TRUE(sys.Has(kShipped));
+}
+
+TEST_F(Startup, SecondInstanceEndsTheSameWhenTheRunningOneShowsNoWindow) {
+  sys.previousInstance = true;
+  sys.runningInstanceWindow = false;
+  Start();
+  EXPECT_EQ(sys.endedWith, 4);
+  EXPECT_FALSE(form.shown);
+  const std::vector<std::string> expected{"raise running instance", "end process 4"};
+  EXPECT_EQ(sys.log, expected);
+}
+
+TEST_F(Startup, SecondInstanceFoundOnlyAsTheWindowLoadsRaisesTheRunningWindowToo) {
+  frm.Form_Initialize();
+  sys.previousInstance = true;
+  frm.Form_Load(form);
+  EXPECT_EQ(sys.endedWith, 4);
+  EXPECT_FALSE(form.shown);
+  const std::vector<std::string> expected{"raise running instance", "end process 4"};
+  EXPECT_EQ(sys.log, expected);
 }
 
 TEST_F(Startup, InstanceIsCheckedAgainWhenTheWindowLoads) {

@@ -138,6 +138,18 @@ TEST_F(Unattended, SecondInstanceLogsWhyAndItsExitCodeBeforeItEnds) {
   const std::vector<std::string> expected{"Another instance is running: nothing is done",
                                           "Exit code 4"};
   EXPECT_EQ(log.lines, expected);
+  EXPECT_EQ(sys.Count("raise running instance"), 0) << "a quiet run changed the screen";
+}
+
+TEST_F(Unattended, SecondInstanceWithTheWindowLogsThatItRaisedTheRunningOne) {
+  sys.previousInstance = true;
+  frmDllLoadTest asking(sys, {.quiet = false, .closeIde = false, .log = &log});
+  asking.Form_Initialize();
+  EXPECT_EQ(sys.endedWith, 4);
+  const std::vector<std::string> expected{"Another instance is running: nothing is done",
+                                          "Brought the running instance's window to the front",
+                                          "Exit code 4"};
+  EXPECT_EQ(log.lines, expected);
 }
 
 }  // namespace

@@ -86,6 +86,22 @@ TEST(Messages, LinesAreJoinedByCrLfWithNoneAfterTheLast) {
   EXPECT_EQ(MessageUpdateInProgress(), "Update in progress\r\nPlease wait");
 }
 
+TEST(Messages, ReadAloudTheLinesFollowOneAnotherAfterSingleBlanks) {
+  SharedState s;
+  s.SystemDllVersion = "1.2.3.4";
+  s.NewDllVersion = "1.2.3.5";
+  EXPECT_EQ(OneLineToRead(std::string_view(MessageConfirmUpdate(s))),
+            "The current Quandrel.dll Version: 1.2.3.4 Needs to be updated to Version: 1.2.3.5 "
+            "This programme requires the Corvex IDE to be closed down "
+            "Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll "
+            "Press 'Cancel' to Abort the Update of the Quandrel.dll");
+  // Padding and empty lines go; blanks and ampersands inside a line are the text's own.
+  EXPECT_EQ(OneLineToRead(std::wstring_view(L"  Centred  \r\n\r\nC:\\R&D  Tools\\Quandrel.dll")),
+            L"Centred C:\\R&D  Tools\\Quandrel.dll");
+  EXPECT_EQ(OneLineToRead(std::string_view("")), "");
+  EXPECT_EQ(OneLineToRead(std::string_view(" \r\n ")), "");
+}
+
 TEST(Messages, RegistrationFailuresNameWhatHappened) {
   SharedState s;
   s.SystemDllVersion = "1.2.3.4";

@@ -12,6 +12,7 @@
 #include "platform/WideText.h"
 #include "tests/support/Files.h"
 #include "tests/support/ScratchFolder.h"
+#include "win32/Win32Form.h"
 
 namespace tarnwell::win32 {
 namespace {
@@ -223,6 +224,28 @@ TEST(Win32SystemInstance, ALaterInstanceSeesTheFirstWhileItLives) {
   }
   Win32System afterwards(name);
   EXPECT_FALSE(afterwards.PreviousInstanceRunning());
+}
+
+class NoEvents final : public FormEvents {
+ public:
+  void cmdOK_Click() override {}
+  void cmdCancel_Click() override {}
+  void Form_QueryUnload(int&, int) override {}
+};
+
+TEST(Win32SystemInstance, ARaiseLeavesThisProcesssOwnWindowAlone) {
+  // A second instance may have created its window, hidden, before it finds the first.
+  NoEvents events;
+  Win32Form own(events, ::GetModuleHandleW(nullptr));
+  ASSERT_TRUE(own.Exists());
+  own.Show();
+  ::ShowWindow(own.Window(), SW_MINIMIZE);
+  ASSERT_TRUE(::IsIconic(own.Window()));
+  Win32System second;
+  EXPECT_FALSE(second.RaiseRunningInstance());
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+  EXPECT_TRUE(::IsIconic(own.Window()));
 }
 
 }  // namespace
