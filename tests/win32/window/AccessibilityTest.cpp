@@ -13,6 +13,7 @@
 #include "platform/WindowContract.h"
 #include "tests/support/Accessible.h"
 #include "tests/support/WindowText.h"
+#include "tests/win32/window/NoEvents.h"
 #include "win32/Win32Form.h"
 
 namespace tarnwell::win32 {
@@ -21,12 +22,7 @@ namespace {
 using tarnwell::testing::ReadAccessible;
 using tarnwell::testing::TextOf;
 
-class NoEvents final : public FormEvents {
- public:
-  void cmdOK_Click() override {}
-  void cmdCancel_Click() override {}
-  void Form_QueryUnload(int&, int) override {}
-};
+using tarnwell::testing::NoEvents;
 
 // Name changes announced for the label's client object, as a screen reader following it hears
 // them. Delivered while this thread handles its messages.

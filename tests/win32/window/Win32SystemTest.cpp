@@ -12,6 +12,7 @@
 #include "platform/WideText.h"
 #include "tests/support/Files.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/win32/window/NoEvents.h"
 #include "win32/Win32Form.h"
 
 namespace tarnwell::win32 {
@@ -226,12 +227,7 @@ TEST(Win32SystemInstance, ALaterInstanceSeesTheFirstWhileItLives) {
   EXPECT_FALSE(afterwards.PreviousInstanceRunning());
 }
 
-class NoEvents final : public FormEvents {
- public:
-  void cmdOK_Click() override {}
-  void cmdCancel_Click() override {}
-  void Form_QueryUnload(int&, int) override {}
-};
+using tarnwell::testing::NoEvents;
 
 TEST(Win32SystemInstance, ARaiseLeavesThisProcesssOwnWindowAlone) {
   // A second instance may have created its window, hidden, before it finds the first.
