@@ -169,6 +169,8 @@ void frmDllLoadTest::ShowOutcome(std::uint32_t colour, const std::string& text) 
 void frmDllLoadTest::ConfirmUpdate() {
   result_ = ExitCode::Cancelled;  // until the user lets the update run
   SetLabel(kDarkBlue, MessageConfirmUpdate(shared_));
+  // OK as designed, also after the window showed an interrupted update being settled.
+  form_->SetVisible(Control::cmdOK, true);
   form_->SetVisible(Control::cmdCancel, true);
   Resize();
   sys_.SetTopMost(shared_.MainWindowHandle, true);

@@ -107,6 +107,27 @@ TEST_F(FileWork, KilledDuringTheRegistrationTheNewCopyIsRegisteredAtTheNextStart
   EXPECT_EQ(next.form.caption, "No Quandrel.dll found at\r\n" + kShipped);
 }
 
+TEST_F(FileWork, SettlingAJournalShowsTheWorkAndThenTheOfferWithBothButtons) {
+  sys.Install("1.0.0.0");
+  sys.Ship("2.0.0.0");
+  sys.files[kJournal] = {""};
+  sys.registered = "";  // stopped after the unregistration
+  sys.InstallIde();
+  sys.ideWindows = 1;
+  std::string seenDuringRecovery;
+  form.onYield = [&](int) {
+    if (seenDuringRecovery.empty() && form.shown) seenDuringRecovery = form.caption;
+  };
+  Start();
+  EXPECT_EQ(seenDuringRecovery, "Update in progress\r\nPlease wait");
+  EXPECT_EQ(sys.registered, "1.0.0.0");
+  EXPECT_FALSE(sys.Has(kJournal));
+  EXPECT_TRUE(frm.UpdateNeeded);
+  EXPECT_EQ(form.foreColor, kDarkBlue);
+  EXPECT_TRUE(form.Visible(Control::cmdOK));
+  EXPECT_TRUE(form.Visible(Control::cmdCancel));
+}
+
 TEST_F(FileWork, LeftoversOfAnUnfinishedStagingAreRemovedWithoutTouchingTheRegistration) {
   sys.Install("1.0.0.0");
   sys.files[kStaged] = {"2.0.0.0"};
