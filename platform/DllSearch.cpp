@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/KnownPaths.h"
 #include "platform/Trace.h"
 
 namespace tarnwell::platform {
@@ -27,18 +28,11 @@ ModuleHandle LoadSystemLibrary(const wchar_t* name) {
 }
 
 ModuleHandle LoadFromSystemFolder(const wchar_t* name) {
-  const UINT needed = ::GetSystemDirectoryW(nullptr, 0);
-  if (needed == 0) {
+  std::wstring path = SystemDirectory();
+  if (path.empty()) {
     TraceFailure(L"GetSystemDirectoryW", ::GetLastError());
     return ModuleHandle();
   }
-  std::wstring path(needed, L'\0');
-  const UINT length = ::GetSystemDirectoryW(path.data(), needed);
-  if (length == 0 || length >= needed) {
-    TraceFailure(L"GetSystemDirectoryW", ::GetLastError());
-    return ModuleHandle();
-  }
-  path.resize(length);
   path += L'\\';
   path += name;
   // Its own imports are then looked for beside it first, in the system folder as well.

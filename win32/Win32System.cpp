@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/modDllUp.h"
+#include "platform/KnownPaths.h"
 #include "platform/Trace.h"
 #include "platform/WideText.h"
 #include "platform/WindowContract.h"
@@ -103,31 +104,10 @@ bool Win32System::RaiseRunningInstance() {
 void Win32System::EndProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
 
 std::string Win32System::ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return {};
-    // A full buffer means the name was cut short (the error code differs between systems).
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    if (path.size() >= 32768) return {};
-    path.resize(path.size() * 2);
-  }
-  return modDllUp::FolderOf(Narrow(path));
+  return modDllUp::FolderOf(Narrow(platform::ExecutablePath()));
 }
 
-std::string Win32System::SystemDirectory() {
-  const UINT needed = ::GetSystemDirectoryW(nullptr, 0);
-  if (needed == 0) return {};
-  std::wstring folder(needed, L'\0');
-  const UINT length = ::GetSystemDirectoryW(folder.data(), needed);
-  if (length == 0 || length >= needed) return {};
-  folder.resize(length);
-  return Narrow(folder);
-}
+std::string Win32System::SystemDirectory() { return Narrow(platform::SystemDirectory()); }
 
 std::unique_ptr<Process> Win32System::Launch(const std::string& program,
                                              const std::string& commandLine, int windowState,

@@ -9,8 +9,10 @@
 
 #include "app/CommandLine.h"
 #include "app/frmDllLoadTest.h"
+#include "app/modDllUp.h"
 #include "platform/Arguments.h"
 #include "platform/DllSearch.h"
+#include "platform/KnownPaths.h"
 #include "platform/MessagePump.h"
 #include "platform/SystemProc.h"
 #include "platform/WideText.h"
@@ -34,19 +36,9 @@ void LoadLibrariesFromSystemFolderOnly() {
 
 // This program's own FileVersion, for the first line of its log.
 std::string ProgramVersion() {
-  std::wstring path(32768, L'\0');
-  const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  if (length == 0 || length >= path.size()) return "(version unknown)";
-  path.resize(length);
+  const std::wstring path = tarnwell::platform::ExecutablePath();
+  if (path.empty()) return "(version unknown)";
   return tarnwell::modVersion::GetVersionInfo(tarnwell::platform::Narrow(path)).FileVersion;
-}
-
-// A box's text as one log line.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\r' || c == '\n') c = ' ';
-  }
-  return text;
 }
 
 }  // namespace
@@ -78,7 +70,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   modGlobal::MessageRecorder record;
   if (runLog) {
     record = [&log](const std::string& title, const std::string& text) {
-      log.Write("Message box \"" + title + "\": " + OneLine(text));
+      log.Write("Message box \"" + title + "\": " + modDllUp::OneLineToRead<char>(text));
     };
   }
   modGlobal::SetMessageHandling(std::move(record), !line.quiet);
