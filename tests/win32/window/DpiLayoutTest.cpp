@@ -23,6 +23,7 @@
 #include "platform/WindowContract.h"
 #include "tests/support/Processes.h"
 #include "tests/win32/window/DpiLayoutHelper.h"
+#include "tests/win32/window/DpiMove.h"
 #include "win32/Win32Form.h"
 #include "win32/Win32System.h"
 
@@ -192,23 +193,6 @@ std::optional<Layout> LayoutStartedAt(DWORD dpi) {
   }
   ::DeleteFileW(report.c_str());
   return Parse(text);
-}
-
-// What the system suggests on a move to a monitor at `newDpi`: the same top-left corner, the
-// client area scaled, the frame of the new scale around it.
-void MoveToScale(HWND window, UINT newDpi, UINT oldDpi) {
-  RECT outer{};
-  RECT client{};
-  ::GetWindowRect(window, &outer);
-  ::GetClientRect(window, &client);
-  const RECT scaled{0, 0, ::MulDiv(client.right, newDpi, oldDpi),
-                    ::MulDiv(client.bottom, newDpi, oldDpi)};
-  RECT suggested =
-      platform::OuterForClient(scaled, static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE)),
-                               static_cast<DWORD>(::GetWindowLongW(window, GWL_EXSTYLE)), newDpi);
-  ::OffsetRect(&suggested, outer.left - suggested.left, outer.top - suggested.top);
-  ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi),
-                 reinterpret_cast<LPARAM>(&suggested));
 }
 
 void ExpectNear(const Box& a, const Box& b, double tolerance, const char* what) {

@@ -15,6 +15,7 @@
 #include "platform/MessagePump.h"
 #include "platform/WindowContract.h"
 #include "tests/support/WindowText.h"
+#include "tests/win32/window/DpiMove.h"
 
 namespace tarnwell::win32 {
 namespace {
@@ -324,23 +325,6 @@ TEST_F(GeometryTest, VisibilityOfEachControlFollowsTheController) {
   EXPECT_FALSE(::GetWindowLongW(ok, GWL_STYLE) & WS_VISIBLE);
   form.SetVisible(Control::cmdCancel, false);
   EXPECT_FALSE(::GetWindowLongW(cancel, GWL_STYLE) & WS_VISIBLE);
-}
-
-// The message a move to a monitor of 150 % brings, with the rectangle the system suggests: the
-// same top-left corner, the client area scaled, the frame of the new scale around it.
-void MoveToScale(HWND window, UINT newDpi, UINT oldDpi) {
-  RECT outer{};
-  RECT client{};
-  ::GetWindowRect(window, &outer);
-  ::GetClientRect(window, &client);
-  const RECT scaled{0, 0, ::MulDiv(client.right, newDpi, oldDpi),
-                    ::MulDiv(client.bottom, newDpi, oldDpi)};
-  RECT suggested =
-      platform::OuterForClient(scaled, static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE)),
-                               static_cast<DWORD>(::GetWindowLongW(window, GWL_EXSTYLE)), newDpi);
-  ::OffsetRect(&suggested, outer.left - suggested.left, outer.top - suggested.top);
-  ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi),
-                 reinterpret_cast<LPARAM>(&suggested));
 }
 
 TEST_F(GeometryTest, AMonitorOfAnotherScaleGivesNewFontsDesignSizesTitleWidthAndANewLayout) {
