@@ -15,8 +15,13 @@ namespace {
 HWND ToHwnd(NativeWindow window) { return reinterpret_cast<HWND>(window); }
 
 // A search that merely finds nothing leaves 0 under Wine and may leave ERROR_FILE_NOT_FOUND
-// elsewhere; neither is a failure worth a box.
-bool IsNothingFound(DWORD error) { return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND; }
+// elsewhere; neither is a failure worth a box. Nor is ERROR_INVALID_WINDOW_HANDLE: some window
+// on the desktop closed while the search read its title, which happens whenever the IDE closes
+// during our wait for it.
+bool IsNothingFound(DWORD error) {
+  return error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND ||
+         error == ERROR_INVALID_WINDOW_HANDLE;
+}
 
 std::string SystemMessage(DWORD error) {
   std::array<wchar_t, 512> buffer{};

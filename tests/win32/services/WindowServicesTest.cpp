@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/WideText.h"
+#include "tests/support/Processes.h"
 #include "tests/win32/services/ServiceTestSupport.h"
 
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace tarnwell {
 namespace {
@@ -56,6 +59,33 @@ TEST(IsTaskRunning, AGoneWindowIsNoLongerFound) {
     ASSERT_TRUE(modGlobal::IsTaskRunning(platform::Narrow(title)));
   }
   EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(title)));
+}
+
+// A desktop's windows come and go all the time. One that goes while the search reads its title
+// is simply not there: no box, which would stop the wait for the IDE until someone answers it.
+TEST(IsTaskRunning, WindowsGoingAwayDuringTheSearchAreNoError) {
+  const std::wstring churnTitle = UniqueTitle(L"Passing window");
+  auto churn = testing::StartProcess(testing::ExecutableFolder() + L"\\WindowChurn.exe",
+                                     L"\"" + churnTitle + L"\" 20000");
+  ASSERT_TRUE(churn) << "WindowChurn.exe did not start: " << ::GetLastError();
+  const platform::KernelHandle process = std::move(churn->process);
+  // Under the emulator a program takes a second or more to start.
+  for (int tries = 0; tries < 500 && !::FindWindowW(nullptr, churnTitle.c_str()); ++tries)
+    ::Sleep(20);
+  ASSERT_NE(::FindWindowW(nullptr, churnTitle.c_str()), nullptr) << "the churn never began";
+
+  std::vector<std::string> reported;
+  modGlobal::SetMessageHandling(
+      [&](const std::string&, const std::string& text) { reported.push_back(text); }, false);
+  const std::string absent = platform::Narrow(UniqueTitle(L"Corvex IDE"));
+  int searches = 0;
+  for (const ULONGLONG end = ::GetTickCount64() + 3000;
+       ::GetTickCount64() < end && reported.empty(); ++searches)
+    EXPECT_FALSE(modGlobal::IsTaskRunning(absent));
+  modGlobal::SetMessageHandling({}, true);
+  ::TerminateProcess(process.get(), 0);
+
+  EXPECT_TRUE(reported.empty()) << "after " << searches << " searches: " << reported.front();
 }
 
 // ---- EndTask ---------------------------------------------------------------------------------
