@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "tests/support/WindowText.h"
+
 namespace tarnwell::e2e {
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -23,9 +25,19 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
                 timeoutMs) &&
       last == text)
     return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "the label never read\n"
-                                       << Narrow(text) << "\nlast read:\n"
-                                       << Narrow(last);
+  auto failure = ::testing::AssertionFailure() << "the label never read\n"
+                                               << Narrow(text) << "\nlast read:\n"
+                                               << Narrow(last);
+  // A box the program opened meanwhile is the likeliest reason; say what it read.
+  TopLevelQuery boxes;
+  GetWindowThreadProcessId(window, &boxes.processId);
+  boxes.className = L"#32770";
+  for (HWND box : boxes.processId ? TopLevelWindows(boxes) : std::vector<HWND>{}) {
+    const HWND boxText = GetDlgItem(box, 0xFFFF);
+    failure << "\na box was open: \"" << Narrow(tarnwell::testing::TextOf(box)) << "\": \""
+            << Narrow(boxText ? tarnwell::testing::TextOf(boxText) : std::wstring()) << "\"";
+  }
+  return failure;
 }
 
 bool WaitForOutcome(HWND window, DWORD timeoutMs) {
