@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "tests/support/WindowText.h"
-
 namespace tarnwell::e2e {
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -29,14 +27,11 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
                                                << Narrow(text) << "\nlast read:\n"
                                                << Narrow(last);
   // A box the program opened meanwhile is the likeliest reason; say what it read.
-  TopLevelQuery boxes;
-  GetWindowThreadProcessId(window, &boxes.processId);
-  boxes.className = L"#32770";
-  for (HWND box : boxes.processId ? TopLevelWindows(boxes) : std::vector<HWND>{}) {
-    const HWND boxText = GetDlgItem(box, 0xFFFF);
-    failure << "\na box was open: \"" << Narrow(tarnwell::testing::TextOf(box)) << "\": \""
-            << Narrow(boxText ? tarnwell::testing::TextOf(boxText) : std::wstring()) << "\"";
-  }
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  for (const MessageBoxState& box :
+       processId ? OpenMessageBoxes(processId) : std::vector<MessageBoxState>{})
+    failure << "\na box was open: \"" << Narrow(box.title) << "\": \"" << Narrow(box.text) << "\"";
   return failure;
 }
 

@@ -49,19 +49,7 @@ HWND Program::WaitForWindow(DWORD timeoutMs) const {
 std::optional<MessageBoxState> Program::WaitForMessageBox(DWORD timeoutMs) const {
   const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {
-    TopLevelQuery query;
-    query.processId = Id();
-    query.className = L"#32770";
-    query.notTitle = kMainWindowTitle;  // should the main window ever be a dialog
-    const auto found = TopLevelWindows(query);
-    if (!found.empty()) {
-      MessageBoxState box;
-      box.box = found.front();
-      box.title = tarnwell::testing::TextOf(box.box);
-      // The message text is the static control with id 0xFFFF in every message box.
-      if (HWND text = GetDlgItem(box.box, 0xFFFF)) box.text = tarnwell::testing::TextOf(text);
-      return box;
-    }
+    if (auto boxes = OpenMessageBoxes(Id()); !boxes.empty()) return boxes.front();
     if (!Running() || PollExpired(deadline, Handle())) return std::nullopt;
   }
 }

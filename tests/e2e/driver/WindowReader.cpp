@@ -121,6 +121,22 @@ bool Click(HWND window, int controlId) {
 
 bool CloseWindow(HWND window) { return PostMessageW(window, WM_CLOSE, 0, 0) != FALSE; }
 
+std::vector<MessageBoxState> OpenMessageBoxes(DWORD processId) {
+  TopLevelQuery query;
+  query.processId = processId;
+  query.className = L"#32770";
+  query.notTitle = kMainWindowTitle;  // should the main window ever be a dialog
+  std::vector<MessageBoxState> boxes;
+  for (HWND window : TopLevelWindows(query)) {
+    MessageBoxState& box = boxes.emplace_back();
+    box.box = window;
+    box.title = TextOf(window);
+    // The message text is the static control with id 0xFFFF in every message box.
+    if (HWND text = GetDlgItem(window, 0xFFFF)) box.text = TextOf(text);
+  }
+  return boxes;
+}
+
 bool AnswerMessageBox(const MessageBoxState& box, DWORD timeoutMs) {
   HWND ok = GetDlgItem(box.box, IDOK);
   if (!PostMessageW(box.box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),

@@ -76,6 +76,9 @@ struct TopLevelQuery {
 };
 std::vector<HWND> TopLevelWindows(const TopLevelQuery& query);
 
+// The message boxes `processId` has open, each with its title and text.
+std::vector<MessageBoxState> OpenMessageBoxes(DWORD processId);
+
 // Presses OK on a message box and waits until it has gone.
 bool AnswerMessageBox(const MessageBoxState& box, DWORD timeoutMs = kWindowTimeoutMs);
 // BM_CLICK, posted: the program may be busy and a sent message would block the test.
