@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/modDllUp.h"
+#include "app/StatusTexts.h"
 
 namespace tarnwell {
 namespace {
@@ -68,7 +68,7 @@ CommandLine ParseCommandLine(std::span<const std::string> arguments) {
 }
 
 std::string UsageText() {
-  return modDllUp::JoinLines({
+  return texts::JoinLines({
       "TarnwellUpdate.exe [/quiet] [/closeide] [/log <file>] [/?]",
       "",
       "/quiet      no window and no message box; ends as soon as the outcome is known",
@@ -87,7 +87,7 @@ std::string UsageText() {
 }
 
 std::string NotUnderstoodText(const std::string& argument) {
-  return "Not understood: " + argument + modDllUp::kNewLine + modDllUp::kNewLine + UsageText();
+  return "Not understood: " + argument + texts::kNewLine + texts::kNewLine + UsageText();
 }
 
 std::string QuotedArguments(std::span<const std::string> arguments) {

@@ -1,7 +1,6 @@
 #pragma once
 // What the controller needs of its window. Geometry is in twips throughout.
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -64,12 +63,10 @@ class Form {
 
   virtual void Show() = 0;
   virtual void Repaint() = 0;
+  // Keeps the window above all windows that are not topmost (SetTopMost), or releases it.
+  virtual void SetTopMost(bool topmost) = 0;
   // Runs Form_QueryUnload, then destroys the window unless the handler kept it open.
   virtual void Unload() = 0;
-  // Handles every message pending for the program. When none is pending, first waits up to
-  // `idleWait` for one to arrive, or for `wakeOn` to be signalled, so that polling loops
-  // neither spin nor lag behind what they wait for.
-  virtual void DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn = 0) = 0;
 };
 
 }  // namespace tarnwell

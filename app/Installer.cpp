@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "app/Registration.h"
+
 namespace tarnwell {
 
 using namespace modDllUp;
@@ -18,11 +20,11 @@ bool Settled(const RegistrationResult& registration) {
 }
 }  // namespace
 
-Installer::Installer(System& system, SharedState& shared, RunTool runTool, Note note)
-    : sys_(system),
+Installer::Installer(Files& files, SharedState& shared, RunTool runTool, Report& report)
+    : files_(files),
       shared_(shared),
       runTool_(std::move(runTool)),
-      note_(std::move(note)),
+      report_(report),
       staged_(shared.SystemDllPath + kStagedSuffix),
       backup_(shared.SystemDllPath + kBackupSuffix),
       journal_(shared.SystemDllPath + kJournalSuffix) {}
@@ -35,30 +37,30 @@ Installer::Outcome Installer::Stage() {
     return Outcome::NotCopied;
   }
   // The shipped copy lies where a user can write: it may have changed since it was checked.
-  const auto size = sys_.FileSize(staged_);
+  const auto size = files_.FileSize(staged_);
   bool same = size && shared_.NewDllSize && *size == *shared_.NewDllSize;
   std::string found = (size ? std::to_string(*size) : std::string("?")) + " bytes";
   // A copy without a readable version was installed for what it is; its size is all there is.
   if (same && IsReadableVersion(shared_.NewDllVersion)) {
-    shared_.LastVersionInfo = sys_.GetVersionInfo(staged_);
+    shared_.LastVersionInfo = files_.GetVersionInfo(staged_);
     same = shared_.LastVersionInfo.FileVersion == shared_.NewDllVersion;
     found += ", version " + shared_.LastVersionInfo.FileVersion;
   }
   const std::string checked = (shared_.NewDllSize ? std::to_string(*shared_.NewDllSize) : "?") +
                               " bytes, version " + shared_.NewDllVersion;
   if (!same) {
-    note_("The copy holds " + found + ", not the " + checked +
-          " that were checked: " + "the shipped copy has changed");
+    report_.Note("The copy holds " + found + ", not the " + checked +
+                 " that were checked: " + "the shipped copy has changed");
     RemoveIfPresent(staged_);
     return Outcome::Changed;
   }
-  note_("Checked the copy: " + checked);
-  if (!sys_.CreateMarker(journal_)) {
-    note_("Could not write the journal " + journal_);
+  report_.Note("Checked the copy: " + checked);
+  if (!files_.CreateMarker(journal_)) {
+    report_.Note("Could not write the journal " + journal_);
     RemoveHelperFiles();
     return Outcome::NotCopied;
   }
-  note_("Wrote the journal " + journal_);
+  report_.Note("Wrote the journal " + journal_);
   return Outcome::Installed;
 }
 
@@ -76,17 +78,17 @@ Installer::Result Installer::Replace() {
   if (const Outcome staged = Stage(); staged != Outcome::Installed) return {staged, {}};
 
   // Gone since it was checked: there is nothing to take out of the way.
-  if (sys_.FileExists(installed)) {
+  if (files_.FileExists(installed)) {
     // No backup, no delete: the old copy is not touched unless it can be put back.
     if (!Copy(installed, backup_)) {
       RemoveHelperFiles();
       return {Outcome::NoBackup, {}};
     }
     runTool_(kUnregisterSwitches);
-    sys_.ShellDeleteFile(installed, shared_.MainWindowHandle);
-    const bool deleted = !sys_.FileExists(installed);
-    note_(deleted ? "Deleted the installed copy to the recycle bin"
-                  : "The installed copy could not be deleted: it is in use");
+    files_.ShellDeleteFile(installed, shared_.MainWindowHandle);
+    const bool deleted = !files_.FileExists(installed);
+    report_.Note(deleted ? "Deleted the installed copy to the recycle bin"
+                         : "The installed copy could not be deleted: it is in use");
     if (!deleted) {
       // Most likely in use: it stays, and works as before.
       const RegistrationResult registration = runTool_(kRegisterSwitches);
@@ -117,20 +119,20 @@ Installer::Result Installer::Finish() {
 
 bool Installer::Recover() {
   const std::string& installed = shared_.SystemDllPath;
-  if (!sys_.FileExists(journal_)) {
-    const bool found = sys_.FileExists(staged_) || sys_.FileExists(backup_);
-    if (found) note_("Found the leftovers of an unfinished copy; nothing had been replaced");
+  if (!files_.FileExists(journal_)) {
+    const bool found = files_.FileExists(staged_) || files_.FileExists(backup_);
+    if (found) report_.Note("Found the leftovers of an unfinished copy; nothing had been replaced");
     RemoveHelperFiles();
     return found;
   }
-  note_("Found the journal of an interrupted install or update: settling it");
-  if (!sys_.FileExists(installed)) {
+  report_.Note("Found the journal of an interrupted install or update: settling it");
+  if (!files_.FileExists(installed)) {
     // The staged copy was verified before the journal was written.
-    const bool renamed = sys_.FileExists(staged_) && Rename(staged_, installed);
-    if (!renamed && sys_.FileExists(backup_)) Rename(backup_, installed);
+    const bool renamed = files_.FileExists(staged_) && Rename(staged_, installed);
+    if (!renamed && files_.FileExists(backup_)) Rename(backup_, installed);
   }
-  if (!sys_.FileExists(installed)) {
-    note_("No copy could be put in place; the journal stays for the next start");
+  if (!files_.FileExists(installed)) {
+    report_.Note("No copy could be put in place; the journal stays for the next start");
     return true;
   }
   if (Settled(runTool_(kRegisterSwitches))) RemoveHelperFiles();
@@ -144,24 +146,24 @@ void Installer::RemoveHelperFiles() {
 }
 
 void Installer::RemoveIfPresent(const std::string& path) {
-  if (sys_.FileExists(path)) Remove(path);
+  if (files_.FileExists(path)) Remove(path);
 }
 
 bool Installer::Copy(const std::string& source, const std::string& destination) {
-  const bool copied = sys_.CopyNewFile(source, destination);
-  note_((copied ? "Copied " : "Could not copy ") + source + " to " + destination);
+  const bool copied = files_.CopyNewFile(source, destination);
+  report_.Note((copied ? "Copied " : "Could not copy ") + source + " to " + destination);
   return copied;
 }
 
 bool Installer::Rename(const std::string& source, const std::string& destination) {
-  const bool renamed = sys_.RenameFile(source, destination) && sys_.FileExists(destination);
-  note_((renamed ? "Renamed " : "Could not rename ") + source + " to " + destination);
+  const bool renamed = files_.RenameFile(source, destination) && files_.FileExists(destination);
+  report_.Note((renamed ? "Renamed " : "Could not rename ") + source + " to " + destination);
   return renamed;
 }
 
 bool Installer::Remove(const std::string& path) {
-  const bool removed = sys_.RemoveFile(path);
-  note_((removed ? "Removed " : "Could not remove ") + path);
+  const bool removed = files_.RemoveFile(path);
+  report_.Note((removed ? "Removed " : "Could not remove ") + path);
   return removed;
 }
 

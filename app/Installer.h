@@ -31,32 +31,26 @@
 #include <functional>
 #include <string>
 
-#include "app/System.h"
+#include "app/FileWork.h"
+#include "app/RegistrationResult.h"
+#include "app/Report.h"
 #include "app/modDllUp.h"
+#include "app/system/Files.h"
 
 namespace tarnwell {
 
 class Installer {
  public:
-  enum class Outcome {
-    Installed,    // the new copy is in place; see the registration
-    NotCopied,    // the new copy could not be put into the system folder
-    Changed,      // the shipped copy is not what was checked
-    NoBackup,     // no copy of the installed library could be made
-    OldInUse,     // the installed copy could not be deleted, so it stays
-    Restored,     // the new copy could not be put in place; the old one is back
-    NotRestored,  // neither could; the journal makes the next start try again
-  };
+  using Outcome = FileWork;
   struct Result {
     Outcome outcome;
     RegistrationResult registration;  // of whichever copy ends in place, when one was run
   };
   // Runs the registration tool with the given switches on the installed copy and waits.
   using RunTool = std::function<RegistrationResult(const char* switches)>;
-  // Takes one line for the run's log.
-  using Note = std::function<void(const std::string& line)>;
 
-  Installer(System& system, modDllUp::SharedState& shared, RunTool runTool, Note note);
+  // Every step is written to `report`'s log.
+  Installer(Files& files, modDllUp::SharedState& shared, RunTool runTool, Report& report);
 
   // Puts the shipped copy in place where none is installed.
   Result Install();
@@ -65,7 +59,7 @@ class Installer {
   // Finishes or undoes work a previous run left unfinished. True when anything was found.
   bool Recover();
   // True when Recover has a journal to settle, which takes a registration.
-  bool Interrupted() { return sys_.FileExists(journal_); }
+  bool Interrupted() { return files_.FileExists(journal_); }
 
   const std::string& StagedPath() const { return staged_; }
   const std::string& BackupPath() const { return backup_; }
@@ -85,10 +79,10 @@ class Installer {
   bool Rename(const std::string& source, const std::string& destination);
   bool Remove(const std::string& path);
 
-  System& sys_;
+  Files& files_;
   modDllUp::SharedState& shared_;
   RunTool runTool_;
-  Note note_;
+  Report& report_;
   std::string staged_;
   std::string backup_;
   std::string journal_;

@@ -1,16 +1,19 @@
 #pragma once
-// The program's window and everything it decides: the start-up check, the update, the
-// commands and closing. It reaches the screen only through Form and the OS only through System.
+// The program's window and what it does on each of its events: the start-up check, the update,
+// the commands and closing. The decision at start, the waits, the registration tool, the IDE,
+// the file work and the layout each live in a unit of their own; this one puts them in order.
 
-#include <cstdint>
-#include <memory>
 #include <string>
 
-#include "app/Form.h"
+#include "app/IdeSession.h"
 #include "app/Installer.h"
-#include "app/RunLog.h"
-#include "app/System.h"
+#include "app/Layout.h"
+#include "app/Outcome.h"
+#include "app/Registration.h"
+#include "app/StartDecision.h"
+#include "app/Wait.h"
 #include "app/modDllUp.h"
+#include "app/system/Services.h"
 
 namespace tarnwell {
 
@@ -21,13 +24,11 @@ struct RunSettings {
   bool quiet = false;
   // The update may close the IDE without asking.
   bool closeIde = false;
-  // Where every decision and step is written down; none when null.
-  RunLog* log = nullptr;
 };
 
 class frmDllLoadTest final : public FormEvents {
  public:
-  explicit frmDllLoadTest(System& system, RunSettings settings = {});
+  explicit frmDllLoadTest(const Services& services, RunSettings settings = {});
 
   // Runs as the program starts, before the window exists: a second instance ends here.
   void Form_Initialize();
@@ -51,74 +52,52 @@ class frmDllLoadTest final : public FormEvents {
   bool CancelRequested = false;
 
   // The process's exit code for the state the program is in now.
-  ExitCode Result() const { return result_; }
-  // True once EndProcess has been asked for (a System that returns from it lets callers see).
+  ExitCode Result() const { return ExitCodeOf(outcome_); }
+  // True once EndProcess has been asked for (an Instance that returns from it lets callers see).
   bool Ended() const { return ended_; }
   const modDllUp::SharedState& Shared() const { return shared_; }
 
  private:
   void CenterForm();
-  // Moves the centred window down by its own height, out of the way of the IDE's close prompt.
-  void MoveBelowCentre();
   void EndAsSecondInstance();
+  // Reads both copies' versions and what else the decision at start needs.
+  Situation LookAround();
+  void CarryOut(StartAction action);
 
   // The outcomes of the start-up check.
   void ConfirmUpdate();
-  void UpToDate();
+  void UpToDate(bool keepShipped);
   void FreshInstall();
-  void ReplacementMissing();
-  void ShowOutcome(std::uint32_t colour, const std::string& text);
+  void ShowOutcome(Outcome outcome, const std::string& text);
   // Before file work that may take a while: the window shows "Update in progress" without
   // buttons, so that nobody waits on nothing and starts the program a second time.
   void ShowWorking();
 
-  // Steps of the update.
-  // Shows the waiting state and posts the IDE a close request; false when the window was
-  // closed meanwhile. `ide` receives the IDE's process.
-  bool AskIdeToClose(std::unique_ptr<Process>& ide);
-  // Waits until no IDE window is left and `ide` (if any) has ended; false when cancelled.
-  bool AwaitIde(Process* ide);
-  void ReportUpdate(std::uint32_t colour, const std::string& text);
-  std::string FailureText(Installer::Outcome outcome) const;
+  // Steps of the update. Shows the waiting state and asks the IDE to close; false when the
+  // window was closed meanwhile.
+  bool AskIdeToClose();
+  // False when the wait for the IDE was cancelled or ran out: the window closes.
+  bool AwaitIde();
+  void ReportUpdate(const Installer::Result& replaced);
   // Starts the IDE again; when it cannot be, the outcome gains a line asking the user to.
   void RestartIde();
-  bool LaunchIde(const std::string& program);
-  // The file work, whose registrations run through RunRegSvr32.
   Installer MakeInstaller();
-
-  // Sets the exit code a registration's outcome gives and answers its colour: green when it
-  // worked, red when not.
-  std::uint32_t Judge(const RegistrationResult& registration);
-  // Starts the registration tool and waits for it, handling messages meanwhile.
-  RegistrationResult RunRegSvr32(const std::string& switches);
-  // Waits for `process` up to `limitMs`, handling messages. False when the user cancelled.
-  bool AwaitProcess(Process& process, std::uint64_t limitMs);
-  // Ends the wait for the IDE on the user's request: closes the window (unless the yield
-  // already did) and records the cancel.
   void AbandonUpdate();
-
-  // One line for the run's log.
-  void Note(const std::string& line);
-  // Both copies as read at start, for the log.
-  void NoteCopy(const char* which, const std::string& path, const std::string& version);
 
   // Writes to the window only while it exists: it may have been closed inside a yield.
   void SetLabel(std::uint32_t colour, const std::string& text);
   void SetLabelText(const std::string& text);
+  void Note(const std::string& line) { s_.report.Note(line); }
 
-  System& sys_;
+  Services s_;
   RunSettings settings_;
+  Waiter waiter_;
+  RegistrationTool registration_;
+  IdeSession ide_;
+  WindowLayout layout_;
   Form* form_ = nullptr;
   modDllUp::SharedState shared_;
-  // The status text as last written, to which a line can be added.
-  std::string label_;
-  // The status text the last Resize laid the window out for, and whether the window has been
-  // given another text since, which it shows without a new layout.
-  std::string laidOutLabel_;
-  bool textSinceLayout_ = false;
-  // The last layout was moved below the centre.
-  bool belowCentre_ = false;
-  ExitCode result_ = ExitCode::Current;
+  Outcome outcome_ = Outcome::Undecided;
   bool ended_ = false;
   bool updating_ = false;
 };

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/StatusTexts.h"
+#include "platform/WideText.h"
 #include "platform/WindowContract.h"
 #include "tests/support/Capture.h"
 #include "tests/support/WindowText.h"
@@ -32,9 +34,12 @@ std::wstring LabelText(HWND window) {
 }
 
 const wchar_t* StateOf(const std::wstring& text) {
-  if (text.starts_with(L"The current Quandrel.dll \r\n")) return L"offer";
-  if (text.starts_with(L"Waiting for")) return L"waiting";
-  if (text.starts_with(L"Update in progress")) return L"progress";
+  using tarnwell::platform::Widen;
+  namespace texts = tarnwell::texts;
+  const std::wstring offer = Widen(texts::ConfirmUpdate("", ""));
+  if (text.starts_with(offer.substr(0, offer.find(L"\r\n") + 2))) return L"offer";
+  if (text == Widen(texts::WaitingForIde())) return L"waiting";
+  if (text == Widen(texts::UpdateInProgress())) return L"progress";
   return L"result";
 }
 

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "platform/Trace.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
 
@@ -16,25 +15,25 @@ using platform::Widen;
 
 constexpr DWORD kChunk = 64 * 1024;
 
-bool Failed(const wchar_t* call) {
-  platform::TraceFailure(call, ::GetLastError());
+bool Failed(Report& report, const char* call) {
+  report.Trace(call, ::GetLastError());
   return false;
 }
 
 // Copies everything `from` holds into `to` and flushes it; false at the first failure.
-bool CopyContents(HANDLE from, HANDLE to) {
+bool CopyContents(Report& report, HANDLE from, HANDLE to) {
   std::vector<char> buffer(kChunk);
   for (;;) {
     DWORD read = 0;
-    if (!::ReadFile(from, buffer.data(), kChunk, &read, nullptr)) return Failed(L"ReadFile");
+    if (!::ReadFile(from, buffer.data(), kChunk, &read, nullptr)) return Failed(report, "ReadFile");
     if (read == 0) break;
     DWORD written = 0;
     // A short write is a full disk, whatever the error code says.
     if (!::WriteFile(to, buffer.data(), read, &written, nullptr) || written != read) {
-      return Failed(L"WriteFile");
+      return Failed(report, "WriteFile");
     }
   }
-  return ::FlushFileBuffers(to) || Failed(L"FlushFileBuffers");
+  return ::FlushFileBuffers(to) || Failed(report, "FlushFileBuffers");
 }
 
 }  // namespace
@@ -48,46 +47,46 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool CopyNewFile(const std::string& source, const std::string& destination) {
+bool CopyNewFile(Report& report, const std::string& source, const std::string& destination) {
   const std::wstring target = Widen(destination);
   // Nobody may write the source while it is read; only a plain file on a disk is taken.
   const FileHandle from(::CreateFileW(Widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!from) return Failed(L"CreateFileW(source)");
+  if (!from) return Failed(report, "CreateFileW(source)");
   if (::GetFileType(from.get()) != FILE_TYPE_DISK) return false;
   bool copied = false;
   {
     // No security attributes: the new file inherits its folder's protection.
     const FileHandle to(::CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!to) return Failed(L"CreateFileW(destination)");
-    copied = CopyContents(from.get(), to.get());
+    if (!to) return Failed(report, "CreateFileW(destination)");
+    copied = CopyContents(report, from.get(), to.get());
   }
   if (!copied) ::DeleteFileW(target.c_str());
   return copied;
 }
 
-bool RenameFile(const std::string& source, const std::string& destination) {
+bool RenameFile(Report& report, const std::string& source, const std::string& destination) {
   // Without MOVEFILE_COPY_ALLOWED this is a rename on one volume, never a copy that could stop
   // half way.
   return ::MoveFileExW(Widen(source).c_str(), Widen(destination).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
-         Failed(L"MoveFileExW");
+         Failed(report, "MoveFileExW");
 }
 
-bool RemoveFile(const std::string& path) {
+bool RemoveFile(Report& report, const std::string& path) {
   if (::DeleteFileW(Widen(path).c_str())) return true;
   const DWORD error = ::GetLastError();
   if (error == ERROR_FILE_NOT_FOUND) return true;
-  platform::TraceFailure(L"DeleteFileW", error);
+  report.Trace("DeleteFileW", error);
   return false;
 }
 
-bool CreateMarker(const std::string& path) {
+bool CreateMarker(Report& report, const std::string& path) {
   const FileHandle marker(::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!marker) return Failed(L"CreateFileW(marker)");
-  return ::FlushFileBuffers(marker.get()) || Failed(L"FlushFileBuffers");
+  if (!marker) return Failed(report, "CreateFileW(marker)");
+  return ::FlushFileBuffers(marker.get()) || Failed(report, "FlushFileBuffers");
 }
 
 }  // namespace tarnwell::modFiles

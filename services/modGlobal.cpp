@@ -35,26 +35,6 @@ std::string SystemMessage(DWORD error) {
   return text.empty() ? "Unknown error" : platform::Narrow(text);
 }
 
-struct MessageHandling {
-  MessageRecorder record;
-  bool show = true;
-};
-
-MessageHandling& Handling() {
-  static MessageHandling handling;
-  return handling;
-}
-
-// Boxes are owned by this thread's active window, if any: the main window is topmost, and an
-// unowned box could open hidden behind it.
-void Box(const std::string& text, const std::string& title, UINT style) {
-  const MessageHandling& handling = Handling();
-  if (handling.record) handling.record(title, text);
-  if (!handling.show) return;
-  ::MessageBoxW(::GetActiveWindow(), platform::Widen(text).c_str(), platform::Widen(title).c_str(),
-                style);
-}
-
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -70,7 +50,7 @@ void SetTopMost(NativeWindow window, bool topmost) {
                  SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
 }
 
-bool IsTaskRunning(const std::string& caption) {
+bool IsTaskRunning(Report& report, const std::string& caption) {
   const std::wstring title = platform::Widen(caption);
   ::SetLastError(ERROR_SUCCESS);
   const HWND found = ::FindWindowW(nullptr, title.c_str());
@@ -78,16 +58,16 @@ bool IsTaskRunning(const std::string& caption) {
   if (found != nullptr) return true;
   if (!IsNothingFound(error)) {
     const RuntimeError failure{static_cast<std::int32_t>(error), kAppTitle, SystemMessage(error)};
-    ShowError(failure, caption, "IsTaskRunning");
+    ShowError(report, failure, caption, "IsTaskRunning");
   }
   return false;
 }
 
-std::int16_t EndTask(const std::string& caption) {
+std::int16_t EndTask(Report& report, const std::string& caption) {
   const HWND window = ::FindWindowW(nullptr, platform::Widen(caption).c_str());
   if (window == nullptr) return 0;
   if (!::IsWindow(window)) {
-    ShowMessage("EndTask: cannot terminate " + caption + " task");
+    ShowMessage(report, "EndTask: cannot terminate " + caption + " task");
     return 0;
   }
   const auto style = static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE));
@@ -98,15 +78,18 @@ std::int16_t EndTask(const std::string& caption) {
   return -1;
 }
 
-void ShowError(const RuntimeError& error, const std::string& subject,
+void ShowError(Report& report, const RuntimeError& error, const std::string& subject,
                const std::string& procedure) {
-  Box(ErrorMessageText(error), ErrorMessageTitle(subject, procedure), MB_OK | MB_ICONERROR);
+  report.Box(ErrorMessageTitle(subject, procedure), ErrorMessageText(error), BoxIcon::Error);
 }
 
-void ShowMessage(const std::string& text) { Box(text, kAppTitle, MB_OK); }
+void ShowMessage(Report& report, const std::string& text) {
+  report.Box(kAppTitle, text, BoxIcon::None);
+}
 
-void SetMessageHandling(MessageRecorder record, bool show) {
-  Handling() = {std::move(record), show};
+void ShowBox(NativeWindow owner, const std::string& title, const std::string& text, BoxIcon icon) {
+  ::MessageBoxW(ToHwnd(owner), platform::Widen(text).c_str(), platform::Widen(title).c_str(),
+                icon == BoxIcon::Error ? MB_OK | MB_ICONERROR : MB_OK);
 }
 
 }  // namespace tarnwell::modGlobal

@@ -2,10 +2,10 @@
 // Small services over the window manager and runtime errors, and the one test of a path.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "app/NativeHandles.h"
+#include "app/Report.h"
 #include "app/RuntimeError.h"
 
 namespace tarnwell::modGlobal {
@@ -22,22 +22,21 @@ void SetTopMost(NativeWindow window, bool topmost);
 
 // True when a top-level window whose whole title is `caption` exists. A failed search is
 // reported through ShowError and answers false.
-bool IsTaskRunning(const std::string& caption);
+bool IsTaskRunning(Report& report, const std::string& caption);
 
 // Asks the first top-level window titled `caption` to close: posts WM_CLOSE unless the
 // window is disabled, then yields once. -1 when the window was found and valid, else 0.
 // Never waits for the window to go.
-std::int16_t EndTask(const std::string& caption);
+std::int16_t EndTask(Report& report, const std::string& caption);
 
-// Describes `error` in a modal box with the critical icon, titled subject + " " + procedure.
-void ShowError(const RuntimeError& error, const std::string& subject, const std::string& procedure);
+// Describes `error` in a box with the critical icon, titled subject + " " + procedure.
+void ShowError(Report& report, const RuntimeError& error, const std::string& subject,
+               const std::string& procedure);
 
-// A modal box with `text`, an OK button, no icon, titled "TarnwellUpdate".
-void ShowMessage(const std::string& text);
+// A box with `text`, an OK button, no icon, titled "TarnwellUpdate".
+void ShowMessage(Report& report, const std::string& text);
 
-// What becomes of the boxes above: each is handed to `record` (when set), and shown only when
-// `show` is true. An unattended run records them in its log and shows none.
-using MessageRecorder = std::function<void(const std::string& title, const std::string& text)>;
-void SetMessageHandling(MessageRecorder record, bool show);
+// The modal box itself, owned by `owner` (0: none), as a Report shows one.
+void ShowBox(NativeWindow owner, const std::string& title, const std::string& text, BoxIcon icon);
 
 }  // namespace tarnwell::modGlobal

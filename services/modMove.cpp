@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "platform/Trace.h"
 #include "platform/WideText.h"
 #include "services/modGlobal.h"
 
@@ -23,8 +22,8 @@ std::wstring PathList(const std::string& path) {
 
 // The shell's answer decides nothing (it claims success when it failed, under Wine): callers
 // judge the outcome with FileExists. A failure it does admit is traced.
-void Run(HWND owner, UINT operation, const std::wstring& from, const std::wstring* to,
-         FILEOP_FLAGS flags) {
+void Run(Report& report, HWND owner, UINT operation, const std::wstring& from,
+         const std::wstring* to, FILEOP_FLAGS flags) {
   SHFILEOPSTRUCTW op{};
   op.hwnd = owner;
   op.wFunc = operation;
@@ -32,25 +31,25 @@ void Run(HWND owner, UINT operation, const std::wstring& from, const std::wstrin
   op.pTo = to != nullptr ? to->c_str() : nullptr;
   op.fFlags = flags;
   if (const int result = ::SHFileOperationW(&op); result != 0) {
-    platform::TraceFailure(
-        operation == FO_MOVE ? L"SHFileOperationW(FO_MOVE)" : L"SHFileOperationW(FO_DELETE)",
-        static_cast<DWORD>(result));
+    report.Trace(operation == FO_MOVE ? "SHFileOperationW(FO_MOVE)" : "SHFileOperationW(FO_DELETE)",
+                 static_cast<std::uint32_t>(result));
   }
 }
 
 }  // namespace
 
-void ShellMoveFile(NativeWindow owner, const std::string& source, const std::string& destination) {
+void ShellMoveFile(Report& report, NativeWindow owner, const std::string& source,
+                   const std::string& destination) {
   if (!modGlobal::FileExists(source)) return;
   const std::wstring from = PathList(source);
   const std::wstring to = PathList(destination);
-  Run(reinterpret_cast<HWND>(owner), FO_MOVE, from, &to, kMoveFlags);
+  Run(report, reinterpret_cast<HWND>(owner), FO_MOVE, from, &to, kMoveFlags);
 }
 
-void ShellDeleteFile(NativeWindow owner, const std::string& path, bool silent) {
+void ShellDeleteFile(Report& report, NativeWindow owner, const std::string& path, bool silent) {
   if (!modGlobal::FileExists(path)) return;
   const FILEOP_FLAGS flags = silent ? kDeleteFlags | FOF_SILENT | FOF_NOERRORUI : kDeleteFlags;
-  Run(reinterpret_cast<HWND>(owner), FO_DELETE, PathList(path), nullptr, flags);
+  Run(report, reinterpret_cast<HWND>(owner), FO_DELETE, PathList(path), nullptr, flags);
 }
 
 }  // namespace tarnwell::modMove

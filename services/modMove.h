@@ -7,13 +7,16 @@
 #include <string>
 
 #include "app/NativeHandles.h"
+#include "app/Report.h"
 
 namespace tarnwell::modMove {
 
 // Moves `source` to `destination`, replacing an existing file without asking.
-void ShellMoveFile(NativeWindow owner, const std::string& source, const std::string& destination);
+void ShellMoveFile(Report& report, NativeWindow owner, const std::string& source,
+                   const std::string& destination);
 // Deletes `path` to the recycle bin where the platform keeps one, without asking. `silent`
 // shows nothing at all, not even the shell's progress or error windows (an unattended run).
-void ShellDeleteFile(NativeWindow owner, const std::string& path, bool silent = false);
+void ShellDeleteFile(Report& report, NativeWindow owner, const std::string& path,
+                     bool silent = false);
 
 }  // namespace tarnwell::modMove

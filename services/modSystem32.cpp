@@ -6,24 +6,23 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/Trace.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
 
 namespace tarnwell::modSystem32 {
 
-std::string GetSpecialFolder(NativeWindow owner, int folderId) {
+std::string GetSpecialFolder(Report& report, NativeWindow owner, int folderId) {
   platform::Pidl items;
   const HRESULT located =
       ::SHGetSpecialFolderLocation(reinterpret_cast<HWND>(owner), folderId, items.put());
   if (located != S_OK || !items) {
-    platform::TraceHresult(L"SHGetSpecialFolderLocation", located);
+    report.Trace("SHGetSpecialFolderLocation", static_cast<std::uint32_t>(located), true);
     return "";
   }
   std::array<wchar_t, MAX_PATH> buffer;
   buffer.fill(L' ');  // blanks, never stale memory, should the platform write no terminator
   if (!::SHGetPathFromIDListW(items.get(), buffer.data())) {
-    platform::TraceFailure(L"SHGetPathFromIDListW", ::GetLastError());
+    report.Trace("SHGetPathFromIDListW", ::GetLastError());
     return "";
   }
   const auto end = std::find(buffer.begin(), buffer.end(), L'\0');
@@ -31,12 +30,12 @@ std::string GetSpecialFolder(NativeWindow owner, int folderId) {
   return platform::Narrow(std::wstring_view(buffer.data(), length));
 }
 
-std::string GetSystemFolder(NativeWindow owner) {
-  return GetSpecialFolder(owner, CSIDL_SYSTEMX86_ID);
+std::string GetSystemFolder(Report& report, NativeWindow owner) {
+  return GetSpecialFolder(report, owner, CSIDL_SYSTEMX86_ID);
 }
 
-std::string GetProgramFilesFolder(NativeWindow owner) {
-  return GetSpecialFolder(owner, CSIDL_PROGRAM_FILES_ID);
+std::string GetProgramFilesFolder(Report& report, NativeWindow owner) {
+  return GetSpecialFolder(report, owner, CSIDL_PROGRAM_FILES_ID);
 }
 
 }  // namespace tarnwell::modSystem32

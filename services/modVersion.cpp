@@ -59,27 +59,27 @@ class VersionApi {
   QueryFn query_;
 };
 
-VersionInfo Fail(const char* message) {
-  modGlobal::ShowMessage(message);
+VersionInfo Fail(Report& report, const char* message) {
+  modGlobal::ShowMessage(report, message);
   return VersionInfo{};
 }
 
 }  // namespace
 
-VersionInfo GetVersionInfo(const std::string& path) {
+VersionInfo GetVersionInfo(Report& report, const std::string& path) {
   const VersionApi& api = VersionApi::Get();
-  if (!api.Usable()) return Fail(kNoVersionInfo);
+  if (!api.Usable()) return Fail(report, kNoVersionInfo);
 
   const std::wstring widePath = platform::Widen(path);
   const DWORD size = api.GetSize(widePath.c_str());
-  if (size == 0) return Fail(kNoVersionInfo);
+  if (size == 0) return Fail(report, kNoVersionInfo);
 
   std::vector<std::uint8_t> buffer(size);
-  if (!api.GetInfo(widePath.c_str(), buffer)) return Fail(kVersionReadFailed);
+  if (!api.GetInfo(widePath.c_str(), buffer)) return Fail(report, kVersionReadFailed);
 
   const void* block = nullptr;
   UINT length = 0;
-  if (!api.QueryRoot(buffer, block, length)) return Fail(kFixedInfoFailed);
+  if (!api.QueryRoot(buffer, block, length)) return Fail(report, kFixedInfoFailed);
 
   // The length is what the resource claims, unchecked: the block must start inside the
   // resource, whose own length is its first word, and only the bytes inside it count (the
@@ -89,14 +89,14 @@ VersionInfo GetVersionInfo(const std::string& path) {
       std::min<std::size_t>(buffer.size(), buffer.size() >= 2 ? buffer[0] | buffer[1] << 8 : 0);
   const auto start = reinterpret_cast<std::uintptr_t>(block);
   const auto first = reinterpret_cast<std::uintptr_t>(buffer.data());
-  if (start < first || start - first >= resource) return Fail(kFixedInfoFailed);
+  if (start < first || start - first >= resource) return Fail(report, kFixedInfoFailed);
   const std::size_t inBuffer = resource - (start - first);
   std::array<std::uint8_t, kFixedFileInfoSize> fixed{};
   const std::size_t available = std::min({std::size_t{length}, fixed.size(), inBuffer});
   std::copy_n(static_cast<const std::uint8_t*>(block), available, fixed.begin());
   const std::optional<VersionInfo> info =
       ComposeVersionInfo(std::span<const std::uint8_t>(fixed.data(), available));
-  if (!info) return Fail(kFixedInfoFailed);
+  if (!info) return Fail(report, kFixedInfoFailed);
   return *info;
 }
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/Report.h"
 #include "app/VersionInfo.h"
 
 namespace tarnwell::modVersion {
@@ -13,6 +14,6 @@ inline constexpr char kFixedInfoFailed[] = "Error getting fixed file version inf
 
 // The file's VersionInfo; on failure one of the three texts above in a message box
 // titled "TarnwellUpdate", and an empty record.
-VersionInfo GetVersionInfo(const std::string& path);
+VersionInfo GetVersionInfo(Report& report, const std::string& path);
 
 }  // namespace tarnwell::modVersion

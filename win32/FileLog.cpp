@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <array>
-#include <cstdio>
-
+#include "app/Timestamp.h"
 #include "platform/WideText.h"
 
 namespace tarnwell::win32 {
@@ -13,10 +11,8 @@ namespace {
 std::string Timestamp() {
   SYSTEMTIME now{};
   ::GetSystemTime(&now);
-  std::array<char, 32> text{};
-  std::snprintf(text.data(), text.size(), "%04u-%02u-%02uT%02u:%02u:%02u.%03uZ", now.wYear,
-                now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
-  return text.data();
+  return IsoTimestamp(
+      {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds});
 }
 
 }  // namespace

@@ -3,16 +3,17 @@
 
 #include <string>
 
-#include "app/RunLog.h"
 #include "platform/UniqueHandle.h"
 
 namespace tarnwell::win32 {
 
-class FileLog final : public RunLog {
+class FileLog {
  public:
   // Opens `path` for appending, creating it if missing; false when it cannot be written.
   bool Open(const std::string& path);
-  void Write(const std::string& line) override;
+  bool IsOpen() const { return static_cast<bool>(file_); }
+  // Appends one line; nothing while no file is open.
+  void Write(const std::string& line);
 
  private:
   platform::FileHandle file_;

@@ -6,7 +6,7 @@
 #include <new>
 #include <string>
 
-#include "app/modDllUp.h"
+#include "app/Lines.h"
 #include "platform/Trace.h"
 
 namespace tarnwell::win32 {
@@ -88,7 +88,7 @@ class LabelAccessible final : public IAccessible, public IOleWindow {
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(label_)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(
         ::GetWindowTextW(label_, text.data(), static_cast<int>(text.size()))));
-    const std::wstring read = modDllUp::OneLineToRead(std::wstring_view(text));
+    const std::wstring read = OneLineToRead(std::wstring_view(text));
     if (read.empty()) return S_FALSE;
     *name = ::SysAllocStringLen(read.data(), static_cast<UINT>(read.size()));
     return *name ? S_OK : E_OUTOFMEMORY;

@@ -5,14 +5,14 @@
 #include <utility>
 #include <vector>
 
-#include "app/modDllUp.h"
+#include "app/Lines.h"
 #include "platform/Gdi.h"
 
 namespace tarnwell::win32 {
 namespace {
 
 std::vector<std::wstring_view> LinesOf(const std::wstring& caption) {
-  return modDllUp::SplitLines(std::wstring_view(caption));
+  return SplitLines(std::wstring_view(caption));
 }
 
 }  // namespace

@@ -4,12 +4,14 @@
 #include <cmath>
 #include <initializer_list>
 
+#include "app/Frame.h"
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
 #include "platform/MessagePump.h"
 #include "platform/Trace.h"
 #include "platform/WideText.h"
 #include "platform/WindowContract.h"
+#include "services/modGlobal.h"
 #include "win32/Controls.h"
 #include "win32/LabelAccessible.h"
 
@@ -26,10 +28,6 @@ constexpr RECT kOkDesign{1080, 1680, 1080 + 855, 1680 + 375};
 constexpr RECT kCancelDesign{240, 1680, 240 + 855, 1680 + 375};
 constexpr double kDesignClientWidth = 3105;
 constexpr double kDesignClientHeight = 2295;
-// The frame the controller's layout reckons with: 45 twips of border left, right and bottom,
-// 330 twips from the top outer edge to the client area.
-constexpr double kModelFrameWidth = 90;
-constexpr double kModelFrameHeight = 375;
 // Room between the title and the title bar's icon and close box.
 constexpr double kTitleAirTwips = 240;
 
@@ -48,30 +46,28 @@ HWND FirstVisible(std::initializer_list<HWND> candidates) {
 }  // namespace
 
 Win32Form::Win32Form(FormEvents& events, HINSTANCE instance) : events_(events) {
-  RegisterFormClass(instance, &Win32Form::WindowProc);
+  RegisterFormClass(instance, &Procedure);
   dpi_ = platform::ScreenDpi();
   const RECT outer = platform::OuterForClient(
       RECT{0, 0, Scale().Pixels(kDesignClientWidth), Scale().Pixels(kDesignClientHeight)},
       kFormStyle, kFormExStyle, dpi_);
-  // WM_NCCREATE takes ownership of the handle into window_.
-  ::CreateWindowExW(kFormExStyle, platform::kWindowClass, platform::kWindowTitle, kFormStyle,
-                    CW_USEDEFAULT, CW_USEDEFAULT, outer.right - outer.left,
-                    outer.bottom - outer.top, nullptr, nullptr, instance, this);
-  if (!window_) {
+  Create(kFormExStyle, platform::kWindowClass, platform::kWindowTitle, kFormStyle,
+         outer.right - outer.left, outer.bottom - outer.top, instance);
+  if (!Hwnd()) {
     platform::TraceFailure(L"CreateWindowExW", ::GetLastError());
     return;
   }
   // The monitor the window landed on decides its scale, not the primary one.
-  dpi_ = platform::WindowDpi(window_.get());
+  dpi_ = platform::WindowDpi(Hwnd());
   CreateControls();
-  SetWindowWidth(static_cast<float>(kDesignClientWidth + kModelFrameWidth));
-  SetWindowHeight(static_cast<float>(kDesignClientHeight + kModelFrameHeight));
-  platform::SetKeyboardWindow(window_.get());
+  SetWindowWidth(static_cast<float>(kDesignClientWidth + frame::kWidth));
+  SetWindowHeight(static_cast<float>(kDesignClientHeight + frame::kHeight));
+  platform::SetKeyboardWindow(Hwnd());
 }
 
 Win32Form::~Win32Form() {
   // Destroying here sends no WM_CLOSE, so no handler runs on a controller that may be going.
-  window_.reset();
+  Destroy();
 }
 
 void Win32Form::CreateFonts() {
@@ -85,7 +81,7 @@ void Win32Form::CreateFonts() {
 }
 
 void Win32Form::CreateControls() {
-  const HWND parent = window_.get();
+  const HWND parent = Hwnd();
   const TwipScale scale = Scale();
   // Creation order is the tab order: the label (never focused), OK, Cancel.
   label_.Attach(CreateControl(parent, L"Static", L"", WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX,
@@ -100,10 +96,10 @@ void Win32Form::CreateControls() {
   CreateFonts();
 }
 
-bool Win32Form::Exists() const { return window_ && ::IsWindow(window_.get()); }
+bool Win32Form::Exists() const { return Hwnd() && ::IsWindow(Hwnd()); }
 
 NativeWindow Win32Form::Handle() const {
-  return Exists() ? reinterpret_cast<NativeWindow>(window_.get()) : 0;
+  return Exists() ? reinterpret_cast<NativeWindow>(Hwnd()) : 0;
 }
 
 void Win32Form::SetLabelCaption(const std::string& utf8) {
@@ -131,7 +127,7 @@ Bounds Win32Form::ControlBounds(Control control) const {
   const HWND c = ControlWindow(control);
   RECT r{};
   if (!c || !::GetWindowRect(c, &r)) return {};
-  ::MapWindowPoints(nullptr, window_.get(), reinterpret_cast<POINT*>(&r), 2);
+  ::MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&r), 2);
   const TwipScale scale = Scale();
   return {static_cast<float>(scale.ToTwips(r.left)), static_cast<float>(scale.ToTwips(r.top)),
           static_cast<float>(scale.ToTwips(r.right - r.left)),
@@ -151,7 +147,7 @@ void Win32Form::SetVisible(Control control, bool visible) {
   if (!visible && ::GetFocus() == c) {
     // A hidden button keeps no focus: hand it to the other one, or to the window.
     const HWND next = FirstVisible({c == ok_ ? cancel_ : ok_});
-    ::SetFocus(next ? next : window_.get());
+    ::SetFocus(next ? next : Hwnd());
   }
   ::ShowWindow(c, visible ? SW_SHOWNA : SW_HIDE);
 }
@@ -159,54 +155,45 @@ void Win32Form::SetVisible(Control control, bool visible) {
 SIZE Win32Form::FrameExtra() const {
   RECT outer{};
   RECT client{};
-  if (::GetWindowRect(window_.get(), &outer) && ::GetClientRect(window_.get(), &client)) {
+  if (::GetWindowRect(Hwnd(), &outer) && ::GetClientRect(Hwnd(), &client)) {
     return {(outer.right - outer.left) - client.right, (outer.bottom - outer.top) - client.bottom};
   }
   const RECT adjusted = platform::OuterForClient(RECT{0, 0, 0, 0}, kFormStyle, kFormExStyle, dpi_);
   return {adjusted.right - adjusted.left, adjusted.bottom - adjusted.top};
 }
 
-// The controller's layout reckons with a frame of fixed size (kModelFrameWidth and -Height).
-// The outer rectangle it sees ("model") has the real client size plus that frame's allowances
-// and the same centre as the real outer rectangle, so its arithmetic gives the client area the
-// margins it intends on any real frame. Since both frames are constant, model and real edges
-// differ by a constant offset.
+// The controller's layout sees the window in the frame it reckons with (app/Frame.h).
 Bounds Win32Form::WindowBounds() const {
   RECT outer{};
   RECT client{};
-  if (!Exists() || !::GetWindowRect(window_.get(), &outer) ||
-      !::GetClientRect(window_.get(), &client)) {
+  if (!Exists() || !::GetWindowRect(Hwnd(), &outer) || !::GetClientRect(Hwnd(), &client)) {
     return {};
   }
   const TwipScale scale = Scale();
-  const double width = scale.ToTwips(client.right) + kModelFrameWidth;
-  const double height = scale.ToTwips(client.bottom) + kModelFrameHeight;
-  const double left =
-      scale.ToTwips(outer.left) + (scale.ToTwips(outer.right - outer.left) - width) / 2;
-  const double top =
-      scale.ToTwips(outer.top) + (scale.ToTwips(outer.bottom - outer.top) - height) / 2;
-  return {static_cast<float>(left), static_cast<float>(top), static_cast<float>(width),
-          static_cast<float>(height)};
+  return frame::ModelOuter(scale.ToTwips(outer.left), scale.ToTwips(outer.top),
+                           scale.ToTwips(outer.right - outer.left),
+                           scale.ToTwips(outer.bottom - outer.top), scale.ToTwips(client.right),
+                           scale.ToTwips(client.bottom));
 }
 
 void Win32Form::MoveWindow(float left, float top) {
   if (!Exists()) return;
   const TwipScale scale = Scale();
-  const SIZE frame = FrameExtra();
-  const double offsetX = (frame.cx - scale.ToPixels(kModelFrameWidth)) / 2;
-  const double offsetY = (frame.cy - scale.ToPixels(kModelFrameHeight)) / 2;
-  ::SetWindowPos(window_.get(), nullptr, RoundPixels(scale.ToPixels(left) - offsetX),
+  const SIZE real = FrameExtra();
+  const double offsetX = frame::RealEdgeOffset(real.cx, scale.ToPixels(frame::kWidth));
+  const double offsetY = frame::RealEdgeOffset(real.cy, scale.ToPixels(frame::kHeight));
+  ::SetWindowPos(Hwnd(), nullptr, RoundPixels(scale.ToPixels(left) - offsetX),
                  RoundPixels(scale.ToPixels(top) - offsetY), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Form::SetWindowWidth(float width) {
   RECT outer{};
-  if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
-  const int requested = std::max(0, Scale().Pixels(width - kModelFrameWidth));
+  if (!Exists() || !::GetWindowRect(Hwnd(), &outer)) return;
+  const int requested = std::max(0, Scale().Pixels(width - frame::kWidth));
   // Like a window system's minimum width: never so narrow that the title is cut off.
   const int client = std::max(requested, MinimumClientWidth());
-  ::SetWindowPos(window_.get(), nullptr, 0, 0, client + FrameExtra().cx, outer.bottom - outer.top,
+  ::SetWindowPos(Hwnd(), nullptr, 0, 0, client + FrameExtra().cx, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // A label narrower than a widened window spans it, so that its centred lines stay centred.
   const HWND labelWindow = label_.Window();
@@ -222,7 +209,7 @@ int Win32Form::MinimumClientWidth() const {
   const NONCLIENTMETRICSW metrics = platform::NonClientMetricsForDpi(dpi_);
   if (metrics.cbSize == 0) return 0;
   const platform::FontHandle captionFont(::CreateFontIndirectW(&metrics.lfCaptionFont));
-  const platform::WindowDc dc(window_.get());
+  const platform::WindowDc dc(Hwnd());
   const platform::Selection font(dc.get(), captionFont.get());
   SIZE title{};
   if (!dc.get() ||
@@ -238,9 +225,9 @@ int Win32Form::MinimumClientWidth() const {
 
 void Win32Form::SetWindowHeight(float height) {
   RECT outer{};
-  if (!Exists() || !::GetWindowRect(window_.get(), &outer)) return;
-  const int client = std::max(0, Scale().Pixels(height - kModelFrameHeight));
-  ::SetWindowPos(window_.get(), nullptr, 0, 0, outer.right - outer.left, client + FrameExtra().cy,
+  if (!Exists() || !::GetWindowRect(Hwnd(), &outer)) return;
+  const int client = std::max(0, Scale().Pixels(height - frame::kHeight));
+  ::SetWindowPos(Hwnd(), nullptr, 0, 0, outer.right - outer.left, client + FrameExtra().cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -249,7 +236,7 @@ Bounds Win32Form::Screen() const {
   RECT work{};
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
-  if (::GetMonitorInfoW(::MonitorFromWindow(window_.get(), MONITOR_DEFAULTTONEAREST), &monitor)) {
+  if (::GetMonitorInfoW(::MonitorFromWindow(Hwnd(), MONITOR_DEFAULTTONEAREST), &monitor)) {
     work = monitor.rcWork;
   } else if (!::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
     return {};
@@ -262,13 +249,13 @@ Bounds Win32Form::Screen() const {
 
 void Win32Form::Show() {
   if (!Exists()) return;
-  ::ShowWindow(window_.get(), SW_SHOW);
-  ::UpdateWindow(window_.get());
+  ::ShowWindow(Hwnd(), SW_SHOW);
+  ::UpdateWindow(Hwnd());
 }
 
 void Win32Form::Repaint() {
   if (!Exists()) return;
-  ::RedrawWindow(window_.get(), nullptr, nullptr,
+  ::RedrawWindow(Hwnd(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
@@ -279,12 +266,11 @@ void Win32Form::Close(int unloadMode) {
   int cancel = 0;
   events_.Form_QueryUnload(cancel, unloadMode);
   // The handler may have yielded, and the window may have gone meanwhile.
-  if (cancel == 0 && Exists()) window_.reset();
+  if (cancel == 0 && Exists()) Destroy();
 }
 
-void Win32Form::DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn) {
-  const auto wait = std::clamp<std::chrono::milliseconds::rep>(idleWait.count(), 0, INFINITE - 1);
-  platform::WaitThenDoEvents(static_cast<DWORD>(wait), reinterpret_cast<HANDLE>(wakeOn));
+void Win32Form::SetTopMost(bool topmost) {
+  if (Exists()) modGlobal::SetTopMost(Handle(), topmost);
 }
 
 void Win32Form::OnDpiChanged(UINT newDpi, const RECT& suggested) {
@@ -299,9 +285,8 @@ void Win32Form::OnDpiChanged(UINT newDpi, const RECT& suggested) {
                            {cancel_, ControlBounds(Control::cmdCancel)}};
   dpi_ = newDpi;
   // The suggested rectangle puts the window on the monitor it is moving to.
-  ::SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top,
-                 suggested.right - suggested.left, suggested.bottom - suggested.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   CreateFonts();
   const TwipScale scale = Scale();
   for (const auto& [control, twips] : placed) {
@@ -318,34 +303,13 @@ void Win32Form::OnDpiChanged(UINT newDpi, const RECT& suggested) {
   events_.Form_DpiChanged();
 }
 
-LRESULT CALLBACK Win32Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  Win32Form* self = nullptr;
-  if (message == WM_NCCREATE) {
-    self = static_cast<Win32Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->window_ = platform::WindowHandle(window);
-  } else {
-    self = reinterpret_cast<Win32Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  }
-  if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->window_.release();
-    self->label_.Attach(nullptr);
-    self->ok_ = self->cancel_ = self->lastFocus_ = nullptr;
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (...) {
-    // A handler's failure must not unwind through the window system's frames.
-    ::OutputDebugStringW(L"TarnwellUpdate: a window handler failed\n");
-    return 0;
-  }
+void Win32Form::OnDestroyed() {
+  label_.Attach(nullptr);
+  ok_ = cancel_ = lastFocus_ = nullptr;
 }
 
 LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  const HWND window = window_.get();
+  const HWND window = Hwnd();
   switch (message) {
     case WM_COMMAND: {
       // Only real button clicks count. Enter and Esc arrive as IDOK/IDCANCEL without a

@@ -5,18 +5,18 @@
 
 #include <windows.h>
 
-#include <chrono>
 #include <cstdint>
 #include <string>
 
 #include "app/Form.h"
 #include "platform/UniqueHandle.h"
+#include "platform/Window.h"
 #include "win32/StatusLabel.h"
 #include "win32/Twips.h"
 
 namespace tarnwell::win32 {
 
-class Win32Form final : public Form {
+class Win32Form final : public Form, public platform::Window<Win32Form> {
  public:
   // Creates the window hidden, with its design values. Exists() is false when creation failed.
   Win32Form(FormEvents& events, HINSTANCE instance);
@@ -24,7 +24,7 @@ class Win32Form final : public Form {
   Win32Form(const Win32Form&) = delete;
   Win32Form& operator=(const Win32Form&) = delete;
 
-  HWND Window() const { return window_.get(); }
+  HWND Window() const { return Hwnd(); }
 
   bool Exists() const override;
   NativeWindow Handle() const override;
@@ -44,12 +44,13 @@ class Win32Form final : public Form {
 
   void Show() override;
   void Repaint() override;
+  void SetTopMost(bool topmost) override;
   void Unload() override;
-  void DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn = 0) override;
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend class platform::Window<Win32Form>;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnDestroyed();
 
   void CreateControls();
   void CreateFonts();
@@ -64,7 +65,6 @@ class Win32Form final : public Form {
   int MinimumClientWidth() const;
 
   FormEvents& events_;
-  platform::WindowHandle window_;
   StatusLabel label_;
   HWND ok_ = nullptr;
   HWND cancel_ = nullptr;

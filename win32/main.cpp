@@ -4,12 +4,10 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/frmDllLoadTest.h"
-#include "app/modDllUp.h"
 #include "platform/Arguments.h"
 #include "platform/DllSearch.h"
 #include "platform/KnownPaths.h"
@@ -18,10 +16,10 @@
 #include "platform/WideText.h"
 #include "services/modGlobal.h"
 #include "services/modVersion.h"
-#include "win32/FileLog.h"
 #include "win32/QuietForm.h"
+#include "win32/RunReport.h"
 #include "win32/Win32Form.h"
-#include "win32/Win32System.h"
+#include "win32/Win32Services.h"
 
 namespace {
 
@@ -35,10 +33,10 @@ void LoadLibrariesFromSystemFolderOnly() {
 }
 
 // This program's own FileVersion, for the first line of its log.
-std::string ProgramVersion() {
+std::string ProgramVersion(tarnwell::Report& report) {
   const std::wstring path = tarnwell::platform::ExecutablePath();
   if (path.empty()) return "(version unknown)";
-  return tarnwell::modVersion::GetVersionInfo(tarnwell::platform::Narrow(path)).FileVersion;
+  return tarnwell::modVersion::GetVersionInfo(report, tarnwell::platform::Narrow(path)).FileVersion;
 }
 
 }  // namespace
@@ -50,38 +48,27 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
   const std::vector<std::string> arguments = platform::CommandLineArguments();
   const CommandLine line = ParseCommandLine(arguments);
+  // The one sink for the log, the boxes and the traces; an unattended run shows no box.
+  win32::RunReport report(!line.quiet);
   if (!line.Understood()) {
-    if (!line.quiet) modGlobal::ShowMessage(NotUnderstoodText(line.notUnderstood));
+    modGlobal::ShowMessage(report, NotUnderstoodText(line.notUnderstood));
     return static_cast<int>(ExitCode::NotUnderstood);
   }
   if (line.help) {
-    if (!line.quiet) modGlobal::ShowMessage(UsageText());
+    modGlobal::ShowMessage(report, UsageText());
     return static_cast<int>(ExitCode::Current);
   }
-
-  win32::FileLog log;
-  if (line.logFile && !log.Open(*line.logFile)) {
-    if (!line.quiet)
-      modGlobal::ShowMessage("The log file could not be opened:\r\n" + *line.logFile);
-    return static_cast<int>(ExitCode::NotUnderstood);
-  }
-  RunLog* const runLog = line.logFile ? &log : nullptr;
-  // The service modules' boxes are written down too; an unattended run shows none.
-  modGlobal::MessageRecorder record;
-  if (runLog) {
-    record = [&log](const std::string& title, const std::string& text) {
-      log.Write("Message box \"" + title + "\": " + modDllUp::OneLineToRead<char>(text));
-    };
-  }
-  modGlobal::SetMessageHandling(std::move(record), !line.quiet);
-  if (runLog) {
-    log.Write("TarnwellUpdate " + ProgramVersion() + " started; arguments: " +
-              (arguments.empty() ? std::string("(none)") : QuotedArguments(arguments)));
+  if (line.logFile) {
+    if (!report.OpenLog(*line.logFile)) {
+      modGlobal::ShowMessage(report, "The log file could not be opened:\r\n" + *line.logFile);
+      return static_cast<int>(ExitCode::NotUnderstood);
+    }
+    report.Note("TarnwellUpdate " + ProgramVersion(report) + " started; arguments: " +
+                (arguments.empty() ? std::string("(none)") : QuotedArguments(arguments)));
   }
 
-  win32::Win32System system(win32::kSingleInstanceName, line.quiet);
-  frmDllLoadTest controller(system,
-                            {.quiet = line.quiet, .closeIde = line.closeIde, .log = runLog});
+  win32::Win32Services services(report, line.quiet);
+  frmDllLoadTest controller(services.All(), {.quiet = line.quiet, .closeIde = line.closeIde});
   controller.Form_Initialize();
   if (line.quiet) {
     win32::QuietForm form;
@@ -92,6 +79,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (form.Exists()) platform::RunUntilDestroyed(form.Window());
   }
   const int exitCode = static_cast<int>(controller.Result());
-  log.Write("Exit code " + std::to_string(exitCode));
+  report.Note("Exit code " + std::to_string(exitCode));
   return exitCode;
 }

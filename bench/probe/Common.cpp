@@ -1,5 +1,6 @@
 #include "bench/probe/Probe.h"
 
+#include "platform/WideText.h"
 #include "tests/support/Processes.h"
 
 #include <shlobj.h>
@@ -93,6 +94,12 @@ std::optional<double> WaitForLabel(HWND window, const Started& owner,
     if (!owner.Running() || !::IsWindow(window) || NowMs() - start > limitMs) return std::nullopt;
     ::Sleep(1);
   }
+}
+
+std::wstring Shown(const std::string& text) { return platform::Widen(text); }
+
+std::wstring FirstLineOf(const std::string& text) {
+  return Shown(text.substr(0, text.find("\r\n")));
 }
 
 bool StartsWith(const std::wstring& text, const wchar_t* prefix) {

@@ -41,15 +41,15 @@ std::optional<Run> ProgramOnce(const Places& places) {
   if (const auto seen = WaitForWindow(kTitle, *p, kLimitMs, [&] { log.Poll(); })) {
     const auto done = WaitForLabel(seen->window, *p, [&](const std::wstring& t) {
       log.Poll();
-      return StartsWith(t, L"Quandrel.dll Version:");
+      return t == Shown(texts::Updated("1.2.3.4", "1.2.3.5"));
     });
-    const std::wstring text = LabelText(seen->window);
-    if (done && text.find(L"has being updated to") != std::wstring::npos && DidTheJob(places)) {
+    if (done && DidTheJob(places)) {
       const std::size_t calls = ReadLines(places.RegistrationLog()).size();
       const double last = calls ? log.LineAt(calls - 1) : -1;
       result = Run{*done - p->startMs, calls, last >= 0 ? last - p->startMs : -1};
     } else {
-      std::fwprintf(stderr, L"probe: program run failed; text: %ls\n", text.c_str());
+      std::fwprintf(stderr, L"probe: program run failed; text: %ls\n",
+                    LabelText(seen->window).c_str());
     }
     Click(seen->window, kOkId);
   }
@@ -135,7 +135,7 @@ int MeasurePeer(const Options& options) {
       "Upgrading the installed Quandrel.dll 1.2.3.4 to 1.2.3.5, the same job on both sides: "
       "unregister the old copy, put the new one in place, register it. TarnwellUpdate.exe "
       "(\"update now\": no IDE, the newer copy beside it): from just before `CreateProcessW` to "
-      "its result text (green, \"…has being updated to…\"). The peer: a silent installer (64-bit "
+      "its green result text. The peer: a silent installer (64-bit "
       "stub, `regsvr32 /s /u` of the installed copy as the library macros run it, then `InstallLib "
       "REGDLL NOTSHARED REBOOT_NOTPROTECTED` of the same library into the same folder), run with "
       "`/S`, from just before `CreateProcessW` to its process exit. Every counted run was "

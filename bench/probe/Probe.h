@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/StatusTexts.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
 #include "platform/WindowContract.h"
@@ -72,6 +73,10 @@ std::optional<double> WaitForLabel(HWND window, const Started& owner,
                                    const std::function<bool(const std::wstring&)>& accept,
                                    double limitMs = kLimitMs);
 bool StartsWith(const std::wstring& text, const wchar_t* prefix);
+// One of the program's own status texts (app/StatusTexts.h) as the label shows it, and its
+// first line.
+std::wstring Shown(const std::string& text);
+std::wstring FirstLineOf(const std::string& text);
 // BM_CLICK, posted: the program may be busy, and a sent message would wait for it.
 void Click(HWND window, int controlId);
 // Ends every window titled `title` by ending its process (the fake host may refuse to close).

@@ -14,7 +14,7 @@ namespace {
 // All from the moment the host's window is gone; negative where the poll did not catch it.
 struct Reaction {
   double raw = 0;          // → result text
-  double noticed = -1;     // → "Update in progress"
+  double noticed = -1;     // → the progress text
   double unregister = -1;  // → the library logs its unregistration (inside the first regsvr32)
   double reregister = -1;  // → the library logs its registration (inside the second regsvr32)
 };
@@ -35,7 +35,7 @@ std::optional<Reaction> ReactOnce(const Places& places, unsigned closeDelayMs) {
   if (p) {
     const auto seen = WaitForWindow(kTitle, *p);
     if (seen && WaitForLabel(seen->window, *p, [](const std::wstring& t) {
-          return StartsWith(t, L"The current Quandrel.dll");
+          return StartsWith(t, FirstLineOf(texts::ConfirmUpdate("", "")).c_str());
         })) {
       Click(seen->window, kOkId);
       const double start = NowMs();
@@ -52,14 +52,13 @@ std::optional<Reaction> ReactOnce(const Places& places, unsigned closeDelayMs) {
       if (goneAt) {
         doneAt = WaitForLabel(seen->window, *p, [&](const std::wstring& t) {
           log.Poll();
-          if (!progressAt && StartsWith(t, L"Update in progress")) progressAt = NowMs();
-          return StartsWith(t, L"Quandrel.dll Version:");
+          if (!progressAt && t == Shown(texts::UpdateInProgress())) progressAt = NowMs();
+          return t == Shown(texts::Updated("1.2.3.4", "1.2.3.5"));
         });
       }
       const auto since = [&](double at) { return at >= 0 ? at - *goneAt : -1; };
       const std::wstring text = LabelText(seen->window);
-      if (doneAt && text.find(L"has being updated to") != std::wstring::npos &&
-          FileVersion(places.Installed()) == L"1.2.3.5") {
+      if (doneAt && FileVersion(places.Installed()) == L"1.2.3.5") {
         result = Reaction{*doneAt - *goneAt, progressAt ? *progressAt - *goneAt : -1,
                           since(log.LineAt(0)), since(log.LineAt(1))};
       } else {
@@ -140,8 +139,8 @@ int MeasureReaction(const Options& options) {
   r.Line(
       "The fake host closes " + std::to_string(closeDelayMs) +
       " ms after the close request. \"raw\": from the poll that finds its window gone (`IsWindow`, "
-      "~1 ms) to the result text (\"Quandrel.dll Version: …\") in the label; \"noticed\": to "
-      "\"Update in progress\" (when a poll caught it); \"unregister\" / \"register\": to the "
+      "~1 ms) to the green result text in the label; \"noticed\": to the progress text (when a "
+      "poll caught it); \"unregister\" / \"register\": to the "
       "library logging that call from inside the program's first / second regsvr32 run. "
       "\"regsvr32 /u alone\", \"regsvr32 alone\": `regsvr32.exe /u /s` then `regsvr32.exe /s` "
       "on a copy of the same library, alone and back to back as the update runs them, each from "
@@ -159,7 +158,7 @@ int MeasureReaction(const Options& options) {
          " ms**, the program's own share of the reaction — goal ≤ 100 ms: **" +
          (sr.n && sb.n && difference <= 100 ? "met" : "not met") + "**");
   if (sn.n)
-    r.Line("- Host gone → \"Update in progress\": median " + Fixed(sn.median) +
+    r.Line("- Host gone → the progress text: median " + Fixed(sn.median) +
            " ms (n=" + std::to_string(sn.n) + ")");
   const Stats su = Summarise(unregister), sg2 = Summarise(reregister);
   if (su.n && sg2.n)

@@ -25,7 +25,8 @@ std::optional<double> StartOnce(const Candidate& c, const Places& places) {
   if (seen) {
     result = seen->atMs - p->startMs;
     // The product must be showing the state measured, not some other one.
-    if (c.product && !StartsWith(LabelText(seen->window), L"No Quandrel.dll found")) {
+    if (c.product && LabelText(seen->window) !=
+                         Shown(texts::ReplacementMissing(platform::Narrow(places.Shipped())))) {
       std::fwprintf(stderr, L"probe: unexpected text: %ls\n", LabelText(seen->window).c_str());
       result.reset();
     }

@@ -148,11 +148,12 @@ int MeasureWait(const Options& options) {
     if (p) {
       const auto seen = WaitForWindow(kTitle, *p);
       if (seen && WaitForLabel(seen->window, *p, [](const std::wstring& t) {
-            return StartsWith(t, L"The current Quandrel.dll");
+            return StartsWith(t, FirstLineOf(texts::ConfirmUpdate("", "")).c_str());
           })) {
         Click(seen->window, kOkId);
-        if (WaitForLabel(seen->window, *p,
-                         [](const std::wstring& t) { return StartsWith(t, L"Waiting for"); })) {
+        if (WaitForLabel(seen->window, *p, [](const std::wstring& t) {
+              return t == Shown(texts::WaitingForIde());
+            })) {
           ::Sleep(300);  // past the close request and its yield
           const int linuxPid = LinuxPidOf(places.Program());
           const auto l0 = LinuxCpuTicks(linuxPid);

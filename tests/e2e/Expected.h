@@ -1,6 +1,7 @@
 #pragma once
-// What the program shows and answers, as the end-to-end tests expect it: the label's texts,
-// the colours it draws them in, and the exit codes.
+// What the program shows and answers, as the end-to-end tests expect it: the label's texts
+// (composed by the program's own texts, app/StatusTexts.h), the colours it draws them in, and
+// the exit codes.
 
 #include <windows.h>
 
@@ -10,14 +11,14 @@
 
 namespace tarnwell::e2e {
 
-// Label colours, 0xBBGGRR.
+// Label colours, 0xBBGGRR, and exit codes: values the program promises, written out here so
+// that a change to them on the program's side shows.
 inline constexpr COLORREF kDarkBlue = 0xC00000;
 inline constexpr COLORREF kRed = 0x0000FF;
 inline constexpr COLORREF kGreen = 0x00C000;
 inline constexpr COLORREF kOrange = 0x0080FF;
 inline constexpr COLORREF kLabelColours[] = {kDarkBlue, kRed, kGreen, kOrange};
 
-// Exit codes.
 inline constexpr DWORD kCurrent = 0;
 inline constexpr DWORD kNoReplacement = 1;
 inline constexpr DWORD kFailed = 2;

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/modDllUp.h"
+#include "app/Lines.h"
 #include "platform/Dpi.h"
 #include "platform/Gdi.h"
 #include "tests/e2e/Expected.h"
@@ -53,7 +53,7 @@ using tarnwell::testing::Render;
 double Px(double twips) { return twips * ScreenDpi() / 1440.0; }
 
 std::vector<std::wstring_view> SplitLines(const std::wstring& text) {
-  return modDllUp::SplitLines(std::wstring_view(text));
+  return tarnwell::SplitLines(std::wstring_view(text));
 }
 
 // The label's design font (MS Sans Serif, 8.25 pt, bold), measured in this process: the same
@@ -546,11 +546,14 @@ TEST(WindowScreenReader, TheLabelIsReadOnOneLineAndTheButtonsByTheirCaptions) {
 
   const auto offer = ReadAccessible(label);
   ASSERT_TRUE(offer.found);
-  EXPECT_EQ(offer.name,
-            L"The current Quandrel.dll Version: 1.2.3.4 Needs to be updated to Version: 1.2.3.5 "
-            L"This programme requires the Corvex IDE to be closed down "
-            L"Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll "
-            L"Press 'Cancel' to Abort the Update of the Quandrel.dll");
+  // The lines after one another, the first line's trailing blank gone.
+  const std::wstring offered = Offer(L"1.2.3.4", L"1.2.3.5");
+  std::wstring spoken;
+  for (auto line : SplitLines(offered)) {
+    while (line.ends_with(L' ')) line.remove_suffix(1);
+    spoken += (spoken.empty() ? L"" : L" ") + std::wstring(line);
+  }
+  EXPECT_EQ(offer.name, spoken);
   EXPECT_EQ(offer.role, ROLE_SYSTEM_STATICTEXT);
   EXPECT_EQ(offer.window, label);
   EXPECT_EQ(ReadAccessible(GetDlgItem(window, kOkId)).name, L"OK");
@@ -558,7 +561,10 @@ TEST(WindowScreenReader, TheLabelIsReadOnOneLineAndTheButtonsByTheirCaptions) {
 
   ASSERT_TRUE(Click(window, kOkId));
   ASSERT_TRUE(WaitForText(window, Waiting(), kSettleTimeoutMs));
-  EXPECT_EQ(ReadAccessible(label).name, L"Waiting for the Corvex IDE To be closed");
+  const std::wstring waitingText = Waiting();
+  const auto waiting = SplitLines(waitingText);
+  ASSERT_EQ(waiting.size(), 2u);
+  EXPECT_EQ(ReadAccessible(label).name, std::wstring(waiting[0]) + L" " + std::wstring(waiting[1]));
   EXPECT_EQ(ReadAccessible(GetDlgItem(window, kCancelId)).name, L"Cancel");
 
   ASSERT_TRUE(Click(window, kCancelId));

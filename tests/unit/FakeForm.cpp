@@ -128,12 +128,9 @@ void FakeForm::MoveTo(const Monitor& monitor, float left, float top) {
   events_.Form_DpiChanged();
 }
 
-void FakeForm::DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn) {
-  ++yields;
-  wakeOns.push_back(wakeOn);
-  idleWaited += idleWait;
-  if (onIdle) onIdle(idleWait);
-  if (onYield) onYield(yields);
+void FakeForm::SetTopMost(bool topmost) {
+  Write("topmost");
+  topMost.push_back(topmost);
 }
 
 }  // namespace tarnwell::testing

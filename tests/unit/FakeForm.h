@@ -1,6 +1,6 @@
 #pragma once
-// A window in memory, with the classic frame (45 twips at the sides and bottom, 330 above
-// the client area) and a label that measures 90 twips a character and 195 a line.
+// A window in memory, with the frame the layout reckons with (45 twips at the sides and bottom,
+// 330 above the client area) and a label that measures 90 twips a character and 195 a line.
 
 #include <functional>
 #include <map>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Form.h"
+#include "app/Frame.h"
 
 namespace tarnwell::testing {
 
@@ -15,8 +16,8 @@ class FakeForm final : public Form {
  public:
   float charWidth = 90;  // of every character of the label
   static constexpr float kLineHeight = 195;
-  static constexpr float kFrameWidth = 90;    // outer width minus client width
-  static constexpr float kFrameHeight = 375;  // outer height minus client height
+  static constexpr float kFrameWidth = static_cast<float>(frame::kWidth);
+  static constexpr float kFrameHeight = static_cast<float>(frame::kHeight);
 
   explicit FakeForm(FormEvents& events);
 
@@ -35,8 +36,8 @@ class FakeForm final : public Form {
   Bounds Screen() const override { return screen; }
   void Show() override;
   void Repaint() override;
+  void SetTopMost(bool topmost) override;
   void Unload() override;
-  void DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn = 0) override;
 
   // The user closes the window with its close box.
   void CloseBox();
@@ -67,14 +68,8 @@ class FakeForm final : public Form {
   Bounds screen{0, 0, 19200, 15360};
   float minimumWidth = 0;  // the window system refuses narrower windows
 
-  // Runs on every yield; `yields` counts them, starting at 1.
-  std::function<void(int yields)> onYield;
-  int yields = 0;
-  std::chrono::milliseconds idleWaited{0};
-  // What each yield could wake on besides input.
-  std::vector<NativeWaitable> wakeOns;
-  // Called with the wait of every yield, for a clock that moves with it.
-  std::function<void(std::chrono::milliseconds)> onIdle;
+  // Every SetTopMost, in order.
+  std::vector<bool> topMost;
 
   // Writes to the window after it was unloaded: the controller must make none.
   std::vector<std::string> writesAfterUnload;

@@ -147,8 +147,12 @@ std::int16_t FakeSystem::EndTask(const std::string&) {
   return -1;
 }
 
-void FakeSystem::SetTopMost(NativeWindow window, bool topmost) {
-  topMost.emplace_back(window, topmost);
+void FakeSystem::DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn) {
+  ++yields;
+  wakeOns.push_back(wakeOn);
+  idleWaited += idleWait;
+  now += static_cast<std::uint64_t>(idleWait.count());
+  if (onYield) onYield(yields);
 }
 
 VersionInfo FakeSystem::GetVersionInfo(const std::string& path) {

@@ -1,7 +1,9 @@
 #pragma once
-// An operating system in memory: files with versions, IDE windows, a registration tool and a
-// clock, scripted by the tests. Everything it is asked to do is written to `log`.
+// An operating system in memory, in every role the controller uses: files with versions, IDE
+// windows, a registration tool, a clock that moves with every yield, and the report. Scripted
+// by the tests; everything it is asked to do is written to `log`.
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -9,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/System.h"
+#include "app/system/Services.h"
 
 namespace tarnwell::testing {
 
@@ -32,7 +34,14 @@ inline constexpr NativeWaitable kIdeWaitable = 0x5003;
 // Thrown by the fake when the program is to stop dead after a step, as if killed.
 struct Killed {};
 
-class FakeSystem final : public System {
+class FakeSystem final : public Instance,
+                         public Folders,
+                         public Files,
+                         public Tasks,
+                         public Launcher,
+                         public Clock,
+                         public MessagePump,
+                         public Report {
  public:
   struct File {
     std::string version;  // "" for a file without version information
@@ -83,6 +92,8 @@ class FakeSystem final : public System {
   // Runs inside EndTask's single yield.
   std::function<void()> onEndTaskYield;
   std::uint64_t now = 1000;
+  // Runs on every yield; `yields` counts them, starting at 1.
+  std::function<void(int yields)> onYield;
 
   // ---- what happened
   std::vector<std::string> log;
@@ -94,7 +105,13 @@ class FakeSystem final : public System {
   int versionBoxes = 0;
   int closeRequests = 0;
   std::vector<std::string> trash;
-  std::vector<std::pair<NativeWindow, bool>> topMost;
+  int yields = 0;
+  std::chrono::milliseconds idleWaited{0};
+  // What each yield could wake on besides input.
+  std::vector<NativeWaitable> wakeOns;
+  // The report: lines for the log, and the boxes shown as "title: text".
+  std::vector<std::string> notes;
+  std::vector<std::string> boxes;
 
   // Convenience.
   void Ship(const std::string& version) { files[kShipped] = {version}; }
@@ -110,7 +127,11 @@ class FakeSystem final : public System {
   bool Logged(const std::string& entry) const;
   int Count(const std::string& prefix) const;
 
-  // ---- System
+  // Every role played by this one system, reporting to itself or to `report`.
+  Services All() { return All(*this); }
+  Services All(Report& report) { return {*this, *this, *this, *this, *this, *this, *this, report}; }
+
+  // ---- the roles
   bool PreviousInstanceRunning() override;
   bool RaiseRunningInstance() override;
   void EndProcess(int exitCode) override;
@@ -126,7 +147,6 @@ class FakeSystem final : public System {
   bool FileExists(const std::string& path) override { return Has(path); }
   bool IsTaskRunning(const std::string& caption) override;
   std::int16_t EndTask(const std::string& caption) override;
-  void SetTopMost(NativeWindow window, bool topmost) override;
   std::string GetSystemFolder(NativeWindow) override { return systemFolder; }
   std::string GetProgramFilesFolder(NativeWindow) override { return programFilesFolder; }
   VersionInfo GetVersionInfo(const std::string& path) override;
@@ -136,6 +156,13 @@ class FakeSystem final : public System {
   bool RenameFile(const std::string& source, const std::string& destination) override;
   bool RemoveFile(const std::string& path) override;
   bool CreateMarker(const std::string& path) override;
+  // A yield: the clock moves on by the wait, then `onYield` runs.
+  void DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn = 0) override;
+  void Note(const std::string& line) override { notes.push_back(line); }
+  void Box(const std::string& title, const std::string& text, BoxIcon) override {
+    boxes.push_back(title + ": " + text);
+  }
+  void Trace(std::string_view, std::uint32_t, bool) override {}
 
   // Counts a step; throws Killed when it is the last one the program may take.
   void Step(const std::string& what);

@@ -2,6 +2,7 @@
 // touched without a way back, and a run stopped dead at any step is settled by the next start.
 #include <algorithm>
 
+#include "app/StatusTexts.h"
 #include "tests/unit/Harness.h"
 
 namespace tarnwell::testing {
@@ -11,9 +12,7 @@ using namespace modDllUp;
 
 // One start of the program on the given system, as a fresh process would make it.
 struct ProgramStart {
-  explicit ProgramStart(FakeSystem& sys) : frm(sys) {
-    form.onIdle = [&sys](std::chrono::milliseconds wait) { sys.now += wait.count(); };
-  }
+  explicit ProgramStart(FakeSystem& sys) : frm(sys.All()) {}
   // False when the system stopped the program dead.
   bool Start() {
     try {
@@ -104,7 +103,7 @@ TEST_F(FileWork, KilledDuringTheRegistrationTheNewCopyIsRegisteredAtTheNextStart
   ExpectSettled("2.0.0.0");
   // Settled before the check, which then finds nothing left to do.
   EXPECT_EQ(sys.log.front(), "register 2.0.0.0 state 2");
-  EXPECT_EQ(next.form.caption, "No Quandrel.dll found at\r\n" + kShipped);
+  EXPECT_EQ(next.form.caption, texts::ReplacementMissing(kShipped));
 }
 
 TEST_F(FileWork, SettlingAJournalShowsTheWorkAndThenTheOfferWithBothButtons) {
@@ -115,11 +114,11 @@ TEST_F(FileWork, SettlingAJournalShowsTheWorkAndThenTheOfferWithBothButtons) {
   sys.InstallIde();
   sys.ideWindows = 1;
   std::string seenDuringRecovery;
-  form.onYield = [&](int) {
+  sys.onYield = [&](int) {
     if (seenDuringRecovery.empty() && form.shown) seenDuringRecovery = form.caption;
   };
   Start();
-  EXPECT_EQ(seenDuringRecovery, "Update in progress\r\nPlease wait");
+  EXPECT_EQ(seenDuringRecovery, texts::UpdateInProgress());
   EXPECT_EQ(sys.registered, "1.0.0.0");
   EXPECT_FALSE(sys.Has(kJournal));
   EXPECT_TRUE(frm.UpdateNeeded);
@@ -160,10 +159,7 @@ TEST_F(FileWork, ShippedCopySwappedDuringTheWaitIsNotInstalled) {
     EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
     EXPECT_TRUE(sys.Has(kShipped)) << "what lies there is left for the user to see";
     EXPECT_EQ(run.form.foreColor, kRed);
-    EXPECT_EQ(run.form.caption,
-              "There was an Error while updating the Quandrel.dll\r\nThe Quandrel.dll beside this "
-              "programme has changed\r\nsince Version: 2.0.0.0 was checked\r\nVersion: 1.0.0.0 is "
-              "still installed");
+    EXPECT_EQ(run.form.caption, texts::Changed("2.0.0.0", "1.0.0.0", true));
     EXPECT_TRUE(sys.Logged("start " + kIdeProgram + " state 1")) << "the IDE we closed is back";
     EXPECT_EQ(run.ExitCode(), 2);
   }
@@ -175,14 +171,10 @@ TEST_F(FileWork, FailuresBeforeTheOldCopyIsTouchedLeaveItAsItWas) {
     std::string cannotCreate;
     std::string text;
   };
-  const std::string error = "There was an Error while updating the Quandrel.dll\r\n";
-  const std::string still = "\r\nVersion: 1.0.0.0 is still installed";
   const Case cases[] = {
-      {"disk full", kStaged,
-       error + "The new copy could not be copied into the system folder" + still},
-      {"no journal", kJournal,
-       error + "The new copy could not be copied into the system folder" + still},
-      {"no backup", kBackup, error + "No backup of Version: 1.0.0.0 could be made" + still},
+      {"disk full", kStaged, texts::NotCopied("1.0.0.0")},
+      {"no journal", kJournal, texts::NotCopied("1.0.0.0")},
+      {"no backup", kBackup, texts::NoBackup("1.0.0.0")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -212,10 +204,7 @@ TEST_F(FileWork, FreshInstallOfACopyChangedSinceTheCheckInstallsNothing) {
   EXPECT_EQ(sys.Count("register"), 0);
   EXPECT_TRUE(sys.Has(kShipped));
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(form.caption,
-            "There was an Error while installing the Quandrel.dll\r\nThe Quandrel.dll beside this "
-            "programme has changed\r\nsince Version: 2.0.0.0 was checked\r\nQuandrel.dll NOT "
-            "INSTALLED OR REGISTERED");
+  EXPECT_EQ(form.caption, texts::Changed("2.0.0.0", "", false));
   EXPECT_EQ(ExitCode(), 2);
 }
 
@@ -238,7 +227,7 @@ TEST_F(FileWork, UnknownSystemDirectoryStartsNoRegistrationToolFromTheDrivesRoot
   Start();
   EXPECT_TRUE(sys.commandLines.empty());
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
-  EXPECT_TRUE(form.caption.ends_with("\r\nRegSvr32 could not be started"));
+  EXPECT_EQ(form.caption, texts::NotRegistered("2.0.0.0", {RegistrationResult::Kind::NotStarted}));
   EXPECT_TRUE(sys.Has(kJournal)) << "the next start registers it";
   EXPECT_EQ(ExitCode(), 2);
 }
@@ -248,7 +237,7 @@ TEST_F(FileWork, RegistrationToolThatOverrunsItsMinuteIsEndedAndTriedAgainNextSt
   sys.registerTool.finishes = false;
   Start();
   EXPECT_TRUE(sys.Logged("terminate register tool"));
-  EXPECT_TRUE(form.caption.ends_with("\r\nRegSvr32 did not finish"));
+  EXPECT_EQ(form.caption, texts::NotRegistered("2.0.0.0", {RegistrationResult::Kind::TimedOut}));
   EXPECT_TRUE(sys.Has(kJournal));
 
   sys.registerTool.finishes = true;

@@ -1,6 +1,5 @@
 #pragma once
-// The controller wired to a fake window and a fake system, with a clock that moves with
-// every yield.
+// The controller wired to a fake window and a fake system, whose clock moves with every yield.
 
 #include <gtest/gtest.h>
 
@@ -12,10 +11,6 @@ namespace tarnwell::testing {
 
 class ControllerTest : public ::testing::Test {
  protected:
-  ControllerTest() {
-    form.onIdle = [this](std::chrono::milliseconds wait) { sys.now += wait.count(); };
-  }
-
   // Starts the program: creates the window object, then loads it.
   void Start() {
     frm.Form_Initialize();
@@ -30,7 +25,7 @@ class ControllerTest : public ::testing::Test {
   int ExitCode() const { return static_cast<int>(frm.Result()); }
 
   FakeSystem sys;
-  frmDllLoadTest frm{sys};
+  frmDllLoadTest frm{sys.All()};
   FakeForm form{frm};
 };
 

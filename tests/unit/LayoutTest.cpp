@@ -4,6 +4,7 @@
 #include <string>
 #include <tuple>
 
+#include "app/StatusTexts.h"
 #include "tests/unit/Harness.h"
 
 namespace tarnwell::testing {
@@ -132,7 +133,7 @@ const FakeForm::Monitor kScaledShortTitle{{19200, 0, 12800, 9600}, 84, 1800};
 // A second program run beside the fixture's, to compare with.
 struct ProgramRun {
   FakeSystem sys;
-  frmDllLoadTest frm{sys};
+  frmDllLoadTest frm{sys.All()};
   FakeForm form{frm};
 };
 
@@ -195,7 +196,7 @@ void UpdateWithSlowIde(ProgramRun& run, const FakeForm::Monitor& startOn,
   run.form.StartOn(startOn);
   run.frm.Form_Initialize();
   run.frm.Form_Load(run.form);
-  run.form.onYield = [&run, onYield](int pass) {
+  run.sys.onYield = [&run, onYield](int pass) {
     onYield(run, pass);
     if (pass == 3) run.sys.ideWindows = 0;
   };
@@ -203,7 +204,7 @@ void UpdateWithSlowIde(ProgramRun& run, const FakeForm::Monitor& startOn,
 }
 
 TEST_F(Layout, MovedWhileWaitingOrWorkingTheWindowKeepsTheStatesPlaceAndLayout) {
-  const std::string working = "Update in progress\r\nPlease wait";
+  const std::string working = texts::UpdateInProgress();
   // What a run started on the scaled monitor shows while waiting and while working.
   bool sawWorking = false;
   Bounds waitingWindow, waitingLabel, workingWindow, workingLabel;
@@ -237,7 +238,7 @@ TEST_F(Layout, MovedWhileWaitingOrWorkingTheWindowKeepsTheStatesPlaceAndLayout) 
       r.form.MoveTo(kScaledShortTitle, 19300, 50);
       expectBounds(r.form.WindowBounds(), waitingWindow, "window while waiting");
       expectBounds(r.form.ControlBounds(Control::lblMessage), waitingLabel, "label while waiting");
-      EXPECT_EQ(r.form.caption, "Waiting for the Corvex IDE\r\nTo be closed");
+      EXPECT_EQ(r.form.caption, texts::WaitingForIde());
     });
   }
   {
@@ -255,7 +256,7 @@ TEST_F(Layout, MovedWhileWaitingOrWorkingTheWindowKeepsTheStatesPlaceAndLayout) 
     });
     EXPECT_TRUE(movedWhileWorking);
     // The report afterwards is laid out for itself.
-    EXPECT_EQ(moved.form.foreColor, modDllUp::kGreen);
+    EXPECT_EQ(moved.form.foreColor, kGreen);
   }
 }
 

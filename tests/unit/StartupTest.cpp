@@ -1,12 +1,14 @@
 // The start-up check: which outcome the two copies lead to, and what each outcome shows.
 #include <optional>
 
+#include "app/StatusTexts.h"
 #include "tests/unit/Harness.h"
 
 namespace tarnwell::testing {
 namespace {
 
 using namespace modDllUp;
+using Fate = texts::ShippedCopy;
 
 class Startup : public ControllerTest {};
 
@@ -65,9 +67,7 @@ TEST_F(Startup, UnknownSystemFolderTouchesNothingAndSaysSo) {
   EXPECT_TRUE(sys.log.empty());
   EXPECT_TRUE(sys.Has(kShipped));
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(
-      form.caption,
-      "The system folder could not be found\r\nQuandrel.dll has NOT been installed or updated");
+  EXPECT_EQ(form.caption, texts::NoSystemFolder());
   EXPECT_TRUE(form.shown);
   EXPECT_EQ(ExitCode(), 2);
 }
@@ -99,13 +99,12 @@ TEST_F(Startup, EqualVersionsDeleteTheShippedCopy) {
   EXPECT_EQ(sys.VersionAt(kInstalled), "1.2.3.4");
   EXPECT_EQ(sys.trash, std::vector<std::string>{kShipped + " 1.2.3.4"});
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(form.caption, "The current Quandrel.dll Version: 1.2.3.4\r\nis upto date the\r\n" +
-                              kShipped + "\r\nQuandrel.dll Version: 1.2.3.4\r\nhas been deleted");
+  EXPECT_EQ(form.caption, texts::UpToDate("1.2.3.4", kShipped, "1.2.3.4", Fate::Deleted));
   EXPECT_TRUE(form.Visible(Control::cmdOK));
   EXPECT_FALSE(form.Visible(Control::cmdCancel));
   EXPECT_FALSE(frm.UpdateNeeded);
   EXPECT_TRUE(form.shown);
-  EXPECT_EQ(sys.topMost, (std::vector<std::pair<NativeWindow, bool>>{{form.Handle(), true}}));
+  EXPECT_EQ(form.topMost, std::vector<bool>{true});
   EXPECT_EQ(ExitCode(), 0);
 }
 
@@ -114,7 +113,7 @@ TEST_F(Startup, NewerInstalledCopyReadsLikeEqualVersions) {
   sys.Install("1.2.3.5");
   Start();
   EXPECT_FALSE(sys.Has(kShipped));
-  EXPECT_NE(form.caption.find("Version: 1.2.3.5\r\nis upto date the"), std::string::npos);
+  EXPECT_EQ(form.caption, texts::UpToDate("1.2.3.5", kShipped, "1.2.3.4", Fate::Deleted));
   EXPECT_EQ(ExitCode(), 0);
 }
 
@@ -124,7 +123,7 @@ TEST_F(Startup, ShippedCopyThatCannotBeDeletedIsReportedSo) {
   sys.Install("1.2.3.4");
   Start();
   EXPECT_TRUE(sys.Has(kShipped));
-  EXPECT_TRUE(form.caption.ends_with("\r\ncould not be deleted"));
+  EXPECT_EQ(form.caption, texts::UpToDate("1.2.3.4", kShipped, "1.2.3.4", Fate::NotDeleted));
 }
 
 TEST_F(Startup, ShippedCopyWithoutVersionIsDeletedAsUpToDate) {
@@ -133,7 +132,7 @@ TEST_F(Startup, ShippedCopyWithoutVersionIsDeletedAsUpToDate) {
   Start();
   EXPECT_EQ(sys.versionBoxes, 1);
   EXPECT_FALSE(sys.Has(kShipped));
-  EXPECT_NE(form.caption.find("\r\nQuandrel.dll Version: \r\nhas been deleted"), std::string::npos);
+  EXPECT_EQ(form.caption, texts::UpToDate("1.2.3.4", kShipped, "", Fate::Deleted));
   EXPECT_EQ(ExitCode(), 0);
 }
 
@@ -145,8 +144,7 @@ TEST_F(Startup, UnreadableInstalledCopyNeverCostsTheShippedOne) {
   EXPECT_TRUE(sys.Has(kShipped));
   EXPECT_TRUE(sys.Has(kInstalled));
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_TRUE(form.caption.starts_with("The current Quandrel.dll Version: \r\nis upto date the"));
-  EXPECT_TRUE(form.caption.ends_with("\r\nhas NOT been deleted"));
+  EXPECT_EQ(form.caption, texts::UpToDate("", kShipped, "1.2.3.4", Fate::Kept));
   EXPECT_EQ(ExitCode(), 2);
 }
 
@@ -160,8 +158,8 @@ TEST_F(Startup, FreshInstallMovesRegistersAndRereadsTheVersion) {
                                      "\""});
   EXPECT_TRUE(sys.Logged("register 1.2.3.4 state 2"));
   EXPECT_EQ(form.foreColor, kGreen);
-  EXPECT_EQ(form.caption, "Quandrel.dll \r\nVersion: 1.2.3.4\r\nInstalled and registered");
-  EXPECT_GT(form.yields, 0) << "the registration is waited for with messages handled";
+  EXPECT_EQ(form.caption, texts::Installed("1.2.3.4"));
+  EXPECT_GT(sys.yields, 0) << "the registration is waited for with messages handled";
   EXPECT_EQ(ExitCode(), 0);
 }
 
@@ -170,9 +168,7 @@ TEST_F(Startup, FreshInstallWhoseRegistrationFailsSaysSo) {
   sys.registerTool.exitCode = 5;
   Start();
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(
-      form.caption,
-      "Quandrel.dll \r\nVersion: 1.2.3.5\r\nInstalled but NOT REGISTERED\r\nRegSvr32 exit code 5");
+  EXPECT_EQ(form.caption, texts::NotRegistered("1.2.3.5", {RegistrationResult::Kind::Finished, 5}));
   EXPECT_EQ(ExitCode(), 2);
 }
 
@@ -180,7 +176,7 @@ TEST_F(Startup, FreshInstallWhoseRegistrationToolIsMissingOrHangs) {
   sys.Ship("1.2.3.5");
   sys.registerTool.starts = false;
   Start();
-  EXPECT_TRUE(form.caption.ends_with("\r\nRegSvr32 could not be started"));
+  EXPECT_EQ(form.caption, texts::NotRegistered("1.2.3.5", {RegistrationResult::Kind::NotStarted}));
   EXPECT_EQ(ExitCode(), 2);
 }
 
@@ -189,7 +185,7 @@ TEST_F(Startup, RegistrationIsAbandonedAfterAMinute) {
   sys.registerTool.finishes = false;
   const auto started = sys.now;
   Start();
-  EXPECT_TRUE(form.caption.ends_with("\r\nRegSvr32 did not finish"));
+  EXPECT_EQ(form.caption, texts::NotRegistered("1.2.3.5", {RegistrationResult::Kind::TimedOut}));
   EXPECT_GE(sys.now - started, 60'000u);
   EXPECT_LT(sys.now - started, 61'000u);
   EXPECT_EQ(ExitCode(), 2);
@@ -203,10 +199,7 @@ TEST_F(Startup, FreshInstallThatCannotBeCopiedInKeepsTheShippedCopy) {
   EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{});
   EXPECT_EQ(sys.Count("register"), 0);
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(
-      form.caption,
-      "Quandrel.dll \r\nVersion: \r\nNOT INSTALLED OR REGISTERED\r\nSEE MANUAL INSTALLATION\r\n"
-      "in the Fennick Help file");
+  EXPECT_EQ(form.caption, texts::NotInstalled(""));
   EXPECT_EQ(ExitCode(), 2);
 }
 
@@ -215,13 +208,13 @@ TEST_F(Startup, MissingReplacementTouchesNothing) {
   Start();
   EXPECT_TRUE(sys.log.empty());
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(form.caption, "No Quandrel.dll found at\r\n" + kShipped);
+  EXPECT_EQ(form.caption, texts::ReplacementMissing(kShipped));
   EXPECT_EQ(ExitCode(), 1);
 }
 
 TEST_F(Startup, NeitherCopyIsAlsoAMissingReplacement) {
   Start();
-  EXPECT_EQ(form.caption, "No Quandrel.dll found at\r\n" + kShipped);
+  EXPECT_EQ(form.caption, texts::ReplacementMissing(kShipped));
   EXPECT_TRUE(form.shown);
   EXPECT_EQ(ExitCode(), 1);
 }
@@ -234,15 +227,11 @@ TEST_F(Startup, OlderCopyWithTheIdeOpenAsksFirst) {
   EXPECT_TRUE(frm.UpdateNeeded);
   EXPECT_TRUE(frm.CancelRequested);
   EXPECT_EQ(form.foreColor, kDarkBlue);
-  EXPECT_EQ(form.caption,
-            "The current Quandrel.dll \r\nVersion: 1.2.9.0\r\nNeeds to be updated to\r\n"
-            "Version: 1.2.10.0\r\nThis programme requires the Corvex IDE to be closed down\r\n"
-            "Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll\r\n"
-            "Press 'Cancel' to Abort the Update of the Quandrel.dll");
+  EXPECT_EQ(form.caption, texts::ConfirmUpdate("1.2.9.0", "1.2.10.0"));
   EXPECT_TRUE(form.Visible(Control::cmdOK));
   EXPECT_TRUE(form.Visible(Control::cmdCancel));
   EXPECT_TRUE(sys.log.empty()) << "nothing is installed before the user agrees";
-  EXPECT_EQ(sys.topMost.size(), 1u);
+  EXPECT_EQ(form.topMost.size(), 1u);
   EXPECT_TRUE(form.shown);
   EXPECT_EQ(ExitCode(), 3) << "closing now would leave the update undone";
 }
@@ -254,11 +243,9 @@ TEST_F(Startup, OlderCopyWithoutTheIdeIsUpdatedBeforeTheWindowShows) {
   EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.300");
   EXPECT_FALSE(sys.Has(kShipped));
   EXPECT_EQ(form.foreColor, kGreen);
-  EXPECT_EQ(
-      form.caption,
-      "Quandrel.dll Version: 1.0.0.0\r\nhas being updated to\r\nQuandrel.dll Version: 1.0.0.300");
+  EXPECT_EQ(form.caption, texts::Updated("1.0.0.0", "1.0.0.300"));
   EXPECT_TRUE(form.shown);
-  EXPECT_TRUE(sys.topMost.empty());
+  EXPECT_TRUE(form.topMost.empty());
   EXPECT_EQ(sys.closeRequests, 0);
   EXPECT_EQ(ExitCode(), 0);
 }
@@ -284,11 +271,11 @@ TEST_F(Startup, WorkWithoutAQuestionRunsWithTheWindowAlreadyShowingIt) {
     FakeSystem sys;
     sys.Ship("2.0.0.0");
     if (update) sys.Install("1.0.0.0");
-    frmDllLoadTest frm(sys);
+    frmDllLoadTest frm(sys.All());
     FakeForm form(frm);
     std::optional<SeenWhileWorking> seen;
     // The first yield is inside the first registration's wait.
-    form.onYield = [&](int) {
+    sys.onYield = [&](int) {
       if (!seen) {
         seen = SeenWhileWorking{form.shown, form.caption, form.foreColor,
                                 form.Visible(Control::cmdOK), form.Visible(Control::cmdCancel)};
@@ -298,7 +285,7 @@ TEST_F(Startup, WorkWithoutAQuestionRunsWithTheWindowAlreadyShowingIt) {
     frm.Form_Load(form);
     ASSERT_TRUE(seen.has_value());
     EXPECT_TRUE(seen->shown);
-    EXPECT_EQ(seen->caption, "Update in progress\r\nPlease wait");
+    EXPECT_EQ(seen->caption, texts::UpdateInProgress());
     EXPECT_EQ(seen->colour, kDarkBlue);
     EXPECT_FALSE(seen->ok || seen->cancel) << "nothing to press while the work runs";
     // Then the outcome, as ever.

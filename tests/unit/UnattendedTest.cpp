@@ -2,6 +2,8 @@
 // for a person, /closeide takes the place of the question, and the log tells what happened.
 #include <algorithm>
 
+#include "app/Lines.h"
+#include "app/StatusTexts.h"
 #include "tests/unit/Harness.h"
 
 namespace tarnwell::testing {
@@ -9,8 +11,11 @@ namespace {
 
 using namespace modDllUp;
 
-struct LinesLog final : RunLog {
-  void Write(const std::string& line) override { lines.push_back(line); }
+// The run's log alone, without the fake system's own record of what it was told.
+struct LinesLog final : Report {
+  void Note(const std::string& line) override { lines.push_back(line); }
+  void Box(const std::string&, const std::string&, BoxIcon) override {}
+  void Trace(std::string_view, std::uint32_t, bool) override {}
   bool Has(const std::string& line) const {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
   }
@@ -26,7 +31,6 @@ class Unattended : public ::testing::Test {
     sys.Ship("2.0.0.0");
     sys.InstallIde();
     sys.ideWindows = 1;
-    form.onIdle = [this](std::chrono::milliseconds wait) { sys.now += wait.count(); };
   }
   void Start() {
     frm.Form_Initialize();
@@ -43,8 +47,8 @@ class Unattended : public ::testing::Test {
 
   FakeSystem sys;
   LinesLog log;
-  RunSettings settings{.quiet = true, .closeIde = false, .log = &log};
-  frmDllLoadTest frm{sys, settings};
+  RunSettings settings{.quiet = true, .closeIde = false};
+  frmDllLoadTest frm{sys.All(log), settings};
   FakeForm form{frm};
 };
 
@@ -52,7 +56,7 @@ TEST_F(Unattended, QuietRunLeavesAnOpenIdeAloneAndSaysTheUpdateDidNotRun) {
   Start();
   ExpectNothingChanged();
   EXPECT_EQ(sys.closeRequests, 0);
-  EXPECT_EQ(form.yields, 0) << "nothing to wait for";
+  EXPECT_EQ(sys.yields, 0) << "nothing to wait for";
   EXPECT_EQ(ExitCode(), 3);
   EXPECT_TRUE(
       log.Has("Outcome: update not run: the Corvex IDE is open and /closeide was not given"));
@@ -60,9 +64,8 @@ TEST_F(Unattended, QuietRunLeavesAnOpenIdeAloneAndSaysTheUpdateDidNotRun) {
 
 TEST_F(Unattended, QuietRunWithCloseIdeGivesUpAfterAMinuteOfAnIdeThatStaysOpen) {
   sys.ideRefusesToClose = true;
-  frmDllLoadTest closing(sys, {.quiet = true, .closeIde = true, .log = &log});
+  frmDllLoadTest closing(sys.All(log), {.quiet = true, .closeIde = true});
   FakeForm closingForm(closing);
-  closingForm.onIdle = form.onIdle;
   const auto started = sys.now;
   closing.Form_Load(closingForm);
   EXPECT_EQ(sys.closeRequests, 1);
@@ -74,7 +77,7 @@ TEST_F(Unattended, QuietRunWithCloseIdeGivesUpAfterAMinuteOfAnIdeThatStaysOpen) 
 }
 
 TEST_F(Unattended, QuietRunWithCloseIdeUpdatesAndBringsTheIdeBack) {
-  frmDllLoadTest closing(sys, {.quiet = true, .closeIde = true, .log = &log});
+  frmDllLoadTest closing(sys.All(log), {.quiet = true, .closeIde = true});
   FakeForm closingForm(closing);
   closing.Form_Load(closingForm);
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
@@ -91,8 +94,7 @@ TEST_F(Unattended, QuietRunWithCloseIdeUpdatesAndBringsTheIdeBack) {
       "regsvr32 /u /s " + kInstalled + ": exit code 0",
       "Deleted the installed copy to the recycle bin",
       "regsvr32 /s " + kInstalled + ": exit code 0",
-      "Status: Quandrel.dll Version: 1.0.0.0 | has being updated to | Quandrel.dll Version: "
-      "2.0.0.0",
+      "Status: " + OnOneLine(texts::Updated("1.0.0.0", "2.0.0.0")),
       "Started the Corvex IDE again: " + kIdeProgram,
   };
   auto at = log.lines.begin();
@@ -103,10 +105,10 @@ TEST_F(Unattended, QuietRunWithCloseIdeUpdatesAndBringsTheIdeBack) {
 }
 
 TEST_F(Unattended, CloseIdeWithTheWindowSkipsTheQuestionButShowsTheWait) {
-  frmDllLoadTest closing(sys, {.quiet = false, .closeIde = true, .log = &log});
+  frmDllLoadTest closing(sys.All(log), {.quiet = false, .closeIde = true});
   FakeForm closingForm(closing);
   bool shownWhileWaiting = false;
-  closingForm.onYield = [&](int) {
+  sys.onYield = [&](int) {
     shownWhileWaiting =
         shownWhileWaiting || (closingForm.shown && closingForm.foreColor == kOrange);
   };
@@ -121,7 +123,7 @@ TEST_F(Unattended, CloseIdeWithTheWindowSkipsTheQuestionButShowsTheWait) {
 }
 
 TEST_F(Unattended, TheWindowsAnswersAreLoggedBesideTheSameDecisions) {
-  frmDllLoadTest asking(sys, {.quiet = false, .closeIde = false, .log = &log});
+  frmDllLoadTest asking(sys.All(log), {.quiet = false, .closeIde = false});
   FakeForm askingForm(asking);
   asking.Form_Load(askingForm);
   EXPECT_TRUE(log.Has("Outcome: update offered, the Corvex IDE is open"));
@@ -143,7 +145,7 @@ TEST_F(Unattended, SecondInstanceLogsWhyAndItsExitCodeBeforeItEnds) {
 
 TEST_F(Unattended, SecondInstanceWithTheWindowLogsThatItRaisedTheRunningOne) {
   sys.previousInstance = true;
-  frmDllLoadTest asking(sys, {.quiet = false, .closeIde = false, .log = &log});
+  frmDllLoadTest asking(sys.All(log), {.quiet = false, .closeIde = false});
   asking.Form_Initialize();
   EXPECT_EQ(sys.endedWith, 4);
   const std::vector<std::string> expected{"Another instance is running: nothing is done",

@@ -1,6 +1,7 @@
 // The update of an older installed copy: closing the IDE, waiting, replacing, reporting.
 #include <algorithm>
 
+#include "app/StatusTexts.h"
 #include "tests/unit/Harness.h"
 
 namespace tarnwell::testing {
@@ -64,9 +65,7 @@ TEST_F(Update, ClosesTheIdeWaitsReplacesRegistersAndRestartsIt) {
   EXPECT_FALSE(sys.Has(kShipped));
   EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
   EXPECT_EQ(form.foreColor, kGreen);
-  EXPECT_EQ(
-      form.caption,
-      "Quandrel.dll Version: 1.0.0.0\r\nhas being updated to\r\nQuandrel.dll Version: 2.0.0.0");
+  EXPECT_EQ(form.caption, texts::Updated("1.0.0.0", "2.0.0.0"));
   EXPECT_TRUE(form.Visible(Control::cmdOK));
   EXPECT_FALSE(form.Visible(Control::cmdCancel));
   EXPECT_FALSE(frm.UpdateNeeded);
@@ -88,11 +87,11 @@ TEST_F(Update, WaitingShowsOrangeWithOnlyCancelOneWindowHeightBelowTheCentre) {
   sys.ideWindows = 1;
   Start();
   Bounds waiting;
-  form.onYield = [&](int pass) {
+  sys.onYield = [&](int pass) {
     if (pass != 1) return;
     waiting = form.WindowBounds();
     EXPECT_EQ(form.foreColor, kOrange);
-    EXPECT_EQ(form.caption, "Waiting for the Corvex IDE\r\nTo be closed");
+    EXPECT_EQ(form.caption, texts::WaitingForIde());
     EXPECT_FALSE(form.Visible(Control::cmdOK));
     EXPECT_TRUE(form.Visible(Control::cmdCancel));
     sys.ideWindows = 0;
@@ -111,14 +110,14 @@ TEST_F(Update, EveryPassWaitsForInputInsteadOfSpinning) {
   sys.ideWindows = 1;
   Start();
   int searchesAtFirstYield = 0;
-  form.onYield = [&](int pass) {
+  sys.onYield = [&](int pass) {
     if (pass == 1) searchesAtFirstYield = sys.taskSearches;
     if (pass == 50) sys.ideWindows = 0;
   };
   form.Press(Control::cmdOK);
-  EXPECT_EQ(form.yields, 50 + 2 * 2) << "the wait, then two registrations of two polls each";
+  EXPECT_EQ(sys.yields, 50 + 2 * 2) << "the wait, then two registrations of two polls each";
   EXPECT_EQ(sys.taskSearches - searchesAtFirstYield, 50) << "one window search per pass";
-  EXPECT_EQ(form.idleWaited.count(), form.yields * 20);
+  EXPECT_EQ(sys.idleWaited.count(), sys.yields * 20);
   EXPECT_EQ(ExitCode(), 0);
 }
 
@@ -135,10 +134,10 @@ TEST_F(Update, IdeClosedByTheUserBeforeOKIsNotRestarted) {
   Start();
   sys.ideWindows = 0;
   const Bounds offered = form.WindowBounds();
-  form.onYield = [&](int pass) {
+  sys.onYield = [&](int pass) {
     if (pass != 1) return;
     // Only the text changes before the result: colour, buttons and place stay.
-    EXPECT_EQ(form.caption, "Update in progress\r\nPlease wait");
+    EXPECT_EQ(form.caption, texts::UpdateInProgress());
     EXPECT_EQ(form.foreColor, kDarkBlue);
     EXPECT_TRUE(form.Visible(Control::cmdOK));
     EXPECT_TRUE(form.Visible(Control::cmdCancel));
@@ -158,12 +157,12 @@ TEST_F(Update, IdeOpenedAfterTheCheckIsWaitedForButNotRestarted) {
   sys.onTaskSearch = [&](int n) {
     if (n == before + 1) sys.ideWindows = 1;  // appears right after the update's first look
   };
-  form.onYield = [&](int pass) {
+  sys.onYield = [&](int pass) {
     if (pass == 3) sys.ideWindows = 0;
   };
   form.Press(Control::cmdOK);
   EXPECT_EQ(sys.closeRequests, 0);
-  EXPECT_GE(form.yields, 3);
+  EXPECT_GE(sys.yields, 3);
   EXPECT_EQ(sys.Count("start"), 0);
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
 }
@@ -172,12 +171,12 @@ TEST_F(Update, CancelDuringTheWaitEndsTheProgramAndTouchesNothing) {
   sys.ideRefusesToClose = true;
   sys.ideWindows = 1;
   Start();
-  form.onYield = [&](int pass) {
+  sys.onYield = [&](int pass) {
     if (pass == 5) form.Press(Control::cmdCancel);
   };
   form.Press(Control::cmdOK);
   EXPECT_FALSE(form.Exists());
-  EXPECT_EQ(form.yields, 5);
+  EXPECT_EQ(sys.yields, 5);
   EXPECT_TRUE(frm.CancelRequested);
   ExpectUntouched();
   ExpectNothingWrittenAfterUnload();
@@ -188,7 +187,7 @@ TEST_F(Update, CloseBoxDuringTheWaitEndsTheProgramAndTouchesNothing) {
   sys.ideRefusesToClose = true;
   sys.ideWindows = 1;
   Start();
-  form.onYield = [&](int pass) {
+  sys.onYield = [&](int pass) {
     if (pass == 2) form.CloseBox();
   };
   form.Press(Control::cmdOK);
@@ -203,7 +202,7 @@ TEST_F(Update, CancelWinsOverTheIdeLeavingInTheSameYield) {
   sys.ideRefusesToClose = true;
   sys.ideWindows = 1;
   Start();
-  form.onYield = [&](int pass) {
+  sys.onYield = [&](int pass) {
     if (pass != 3) return;
     sys.ideWindows = 0;
     form.Press(Control::cmdCancel);
@@ -217,12 +216,12 @@ TEST_F(Update, CancelWinsOverTheIdeLeavingInTheSameYield) {
 TEST_F(Update, TwoIdeWindowsGetOneCloseRequestAndAreBothWaitedFor) {
   sys.ideWindows = 2;
   Start();
-  form.onYield = [&](int pass) {
+  sys.onYield = [&](int pass) {
     if (pass == 4) sys.ideWindows = 0;
   };
   form.Press(Control::cmdOK);
   EXPECT_EQ(sys.closeRequests, 1);
-  EXPECT_GE(form.yields, 4);
+  EXPECT_GE(sys.yields, 4);
   EXPECT_EQ(sys.Count("start"), 1);
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
 }
@@ -230,14 +229,14 @@ TEST_F(Update, TwoIdeWindowsGetOneCloseRequestAndAreBothWaitedFor) {
 TEST_F(Update, IdeProcessIsWaitedForAfterItsWindowIsGone) {
   sys.ideProcessLingers = 6;
   OfferThenPressOK();
-  EXPECT_GE(form.yields, 6);
+  EXPECT_GE(sys.yields, 6);
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
 }
 
 TEST_F(Update, WaitsForProcessesWakeWhenTheProcessEnds) {
   sys.ideProcessLingers = 2;
   OfferThenPressOK();
-  const auto& wakes = form.wakeOns;
+  const auto& wakes = sys.wakeOns;
   EXPECT_EQ(std::count(wakes.begin(), wakes.end(), kIdeWaitable), 2);
   EXPECT_EQ(std::count(wakes.begin(), wakes.end(), kUnregisterWaitable), 2);
   EXPECT_EQ(std::count(wakes.begin(), wakes.end(), kRegisterWaitable), 2);
@@ -256,7 +255,7 @@ TEST_F(Update, CancelWhileTheIdeProcessEndsAbandonsTheUpdate) {
   sys.ideProcessLingers = 1'000;
   sys.ideWindows = 1;
   Start();
-  form.onYield = [&](int pass) {
+  sys.onYield = [&](int pass) {
     if (pass == 2) form.Press(Control::cmdCancel);
   };
   form.Press(Control::cmdOK);
@@ -288,9 +287,7 @@ TEST_F(Update, InstalledCopyInUseIsRegisteredAgainAndKept) {
   EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
   EXPECT_EQ(sys.registered, "1.0.0.0");
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(form.caption,
-            "There was an Error while updating the Quandrel.dll\r\nplease make sure that 'No "
-            "Application'\r\nis referencing the Quandrel.dll");
+  EXPECT_EQ(form.caption, texts::UpdateFailed());
   EXPECT_TRUE(form.Visible(Control::cmdOK));
   EXPECT_FALSE(form.Visible(Control::cmdCancel));
   EXPECT_FALSE(frm.UpdateNeeded);
@@ -307,10 +304,7 @@ TEST_F(Update, FailedSwapPutsTheOldCopyBackAndRegistersIt) {
   EXPECT_EQ(sys.Count("register 1.0.0.0"), 1);
   EXPECT_EQ(sys.registered, "1.0.0.0");
   EXPECT_EQ(form.foreColor, kRed);
-  EXPECT_EQ(
-      form.caption,
-      "There was an Error while updating the Quandrel.dll\r\nThe new Version: 2.0.0.0 could not "
-      "be installed\r\nVersion: 1.0.0.0 has been restored");
+  EXPECT_EQ(form.caption, texts::Restored("2.0.0.0", "1.0.0.0", true));
   EXPECT_FALSE(frm.UpdateNeeded) << "OK now closes instead of trying again";
   EXPECT_TRUE(sys.Logged(kStartIde));
   EXPECT_EQ(ExitCode(), 2);
@@ -324,13 +318,13 @@ TEST_F(Update, FailedSwapAndFailedRestoreAreSettledByTheNextStart) {
   EXPECT_TRUE(sys.Has(kJournal)) << "the next start must know there is work left";
   EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
   EXPECT_EQ(sys.Count("register"), 0);
-  EXPECT_TRUE(form.caption.ends_with("\r\nVersion: 1.0.0.0 could NOT be restored"));
+  EXPECT_EQ(form.caption, texts::Restored("2.0.0.0", "1.0.0.0", false));
   EXPECT_EQ(ExitCode(), 2);
 
   // Whatever kept the files from being renamed has gone by the next start.
   sys.cannotRename.clear();
   sys.ideWindows = 0;
-  frmDllLoadTest again(sys);
+  frmDllLoadTest again(sys.All());
   FakeForm againForm(again);
   again.Form_Load(againForm);
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
@@ -345,8 +339,7 @@ TEST_F(Update, FailedRegistrationOfTheNewCopyIsReported) {
   EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
   EXPECT_EQ(form.foreColor, kRed);
   EXPECT_EQ(form.caption,
-            "Quandrel.dll Version: 2.0.0.0\r\nhas been installed but NOT REGISTERED\r\nRegSvr32 "
-            "exit code 3");
+            texts::UpdatedNotRegistered("2.0.0.0", {RegistrationResult::Kind::Finished, 3}));
   EXPECT_EQ(ExitCode(), 2);
 }
 
@@ -376,7 +369,7 @@ TEST_F(Update, ElevatedProgramWithoutADesktopShellStartsTheIdeWithoutAdministrat
   OfferThenPressOK();
   EXPECT_EQ(sys.Count("start"), 1);
   EXPECT_TRUE(sys.Logged("start as normal user " + kIdeProgram + " state 1"));
-  EXPECT_FALSE(form.caption.ends_with(kStartIdeAgain));
+  EXPECT_FALSE(form.caption.ends_with(texts::kStartIdeAgain));
 }
 
 TEST_F(Update, IdeThatCannotBeStartedWithoutAdministratorRightsIsLeftToTheUser) {
@@ -386,8 +379,7 @@ TEST_F(Update, IdeThatCannotBeStartedWithoutAdministratorRightsIsLeftToTheUser) 
   OfferThenPressOK();
   EXPECT_EQ(sys.Count("start"), 0) << "never with our rights";
   EXPECT_EQ(form.caption,
-            "Quandrel.dll Version: 1.0.0.0\r\nhas being updated to\r\nQuandrel.dll Version: "
-            "2.0.0.0\r\nPlease start the Corvex IDE again");
+            texts::Updated("1.0.0.0", "2.0.0.0") + texts::kNewLine + texts::kStartIdeAgain);
   EXPECT_EQ(form.foreColor, kGreen);
   EXPECT_EQ(ExitCode(), 0);
 }
@@ -397,7 +389,7 @@ TEST_F(Update, UnknownProgramFilesFolderMeansNoRestartAndSaysSo) {
   sys.files["\\CorvexIDE\\CorvexIDE.exe"] = {"1.0.0.0"};
   OfferThenPressOK();
   EXPECT_EQ(sys.Count("start"), 0);
-  EXPECT_TRUE(form.caption.ends_with("\r\nPlease start the Corvex IDE again"));
+  EXPECT_TRUE(form.caption.ends_with(std::string(texts::kNewLine) + texts::kStartIdeAgain));
   EXPECT_EQ(ExitCode(), 0);
 }
 
@@ -409,7 +401,7 @@ TEST_F(Update, WindowClosedInsideEndTasksYieldAbandonsEverything) {
   sys.onEndTaskYield = [&] { form.Press(Control::cmdCancel); };
   form.Press(Control::cmdOK);
   EXPECT_FALSE(form.Exists());
-  EXPECT_EQ(form.yields, 0) << "no wait after the window has gone";
+  EXPECT_EQ(sys.yields, 0) << "no wait after the window has gone";
   ExpectUntouched();
   ExpectNothingWrittenAfterUnload();
   EXPECT_EQ(ExitCode(), 3);
@@ -419,7 +411,7 @@ TEST_F(Update, WindowClosedDuringRegistrationStillFinishesTheWork) {
   sys.ideWindows = 1;
   Start();
   sys.unregisterTool.runningPolls = 3;
-  form.onYield = [&](int) {
+  sys.onYield = [&](int) {
     if (sys.Count("unregister") == 1 && form.Exists()) form.CloseBox();
   };
   form.Press(Control::cmdOK);
@@ -435,7 +427,7 @@ TEST_F(Update, SecondPressOfOKDuringARegistrationWaitStartsNoSecondUpdate) {
   sys.ideWindows = 1;
   Start();
   sys.ideWindows = 0;  // closed by the user: OK stays visible while the work runs
-  form.onYield = [&](int) { form.Press(Control::cmdOK); };
+  sys.onYield = [&](int) { form.Press(Control::cmdOK); };
   form.Press(Control::cmdOK);
   EXPECT_EQ(sys.Count("unregister"), 1);
   EXPECT_EQ(sys.Count("register 2.0.0.0"), 1);

@@ -1,5 +1,9 @@
 #include "app/modDllUp.h"
 
+#include "app/Lines.h"
+#include "app/Registration.h"
+#include "app/StatusTexts.h"
+
 #include <gtest/gtest.h>
 
 namespace tarnwell::modDllUp {
@@ -71,6 +75,12 @@ TEST(VersionComparisonState, PartsAfterTheDecidingOneAreNeverConverted) {
   EXPECT_EQ(s.NewVersionParts.size(), 4u);
 }
 
+}  // namespace
+}  // namespace tarnwell::modDllUp
+
+namespace tarnwell {
+namespace {
+
 TEST(RegistrationCommand, FullPathQuotedWithSwitchesAndQuotedLibrary) {
   EXPECT_EQ(
       RegSvr32CommandLine("C:\\Windows\\system32", "/s", "C:\\Windows\\SysWOW64\\Quandrel.dll"),
@@ -80,21 +90,27 @@ TEST(RegistrationCommand, FullPathQuotedWithSwitchesAndQuotedLibrary) {
 }
 
 TEST(Messages, LinesAreJoinedByCrLfWithNoneAfterTheLast) {
-  EXPECT_EQ(JoinLines({"a", "b"}), "a\r\nb");
-  EXPECT_EQ(JoinLines({"", "b", ""}), "\r\nb\r\n");
-  EXPECT_EQ(MessageWaitingForIde(), "Waiting for the Corvex IDE\r\nTo be closed");
-  EXPECT_EQ(MessageUpdateInProgress(), "Update in progress\r\nPlease wait");
+  EXPECT_EQ(texts::JoinLines({"a", "b"}), "a\r\nb");
+  EXPECT_EQ(texts::JoinLines({"", "b", ""}), "\r\nb\r\n");
+  EXPECT_EQ(SplitLines<char>(texts::WaitingForIde()).size(), 2u);
+  EXPECT_EQ(SplitLines<char>(texts::UpdateInProgress()).size(), 2u);
+  EXPECT_FALSE(texts::ConfirmUpdate("1.2.3.4", "1.2.3.5").ends_with(texts::kNewLine));
+}
+
+TEST(Messages, TheLogKeepsAStatusOnOneLineWithItsLinesApart) {
+  EXPECT_EQ(OnOneLine("a\r\nb \r\n\r\nc"), "a | b  |  | c");
+  EXPECT_EQ(OnOneLine("one"), "one");
 }
 
 TEST(Messages, ReadAloudTheLinesFollowOneAnotherAfterSingleBlanks) {
-  SharedState s;
-  s.SystemDllVersion = "1.2.3.4";
-  s.NewDllVersion = "1.2.3.5";
-  EXPECT_EQ(OneLineToRead(std::string_view(MessageConfirmUpdate(s))),
-            "The current Quandrel.dll Version: 1.2.3.4 Needs to be updated to Version: 1.2.3.5 "
-            "This programme requires the Corvex IDE to be closed down "
-            "Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll "
-            "Press 'Cancel' to Abort the Update of the Quandrel.dll");
+  // A line's trailing blank, as the offer's first line has, is padding to the ear.
+  EXPECT_EQ(OneLineToRead(std::string_view("The current one \r\nVersion: 1.2.3.4\r\nThe end")),
+            "The current one Version: 1.2.3.4 The end");
+  const std::string offer =
+      OneLineToRead(std::string_view(texts::ConfirmUpdate("1.2.3.4", "1.2.3.5")));
+  EXPECT_EQ(offer.find_first_of("\r\n"), std::string::npos);
+  EXPECT_EQ(offer.find("  "), std::string::npos);
+  EXPECT_NE(offer.find("1.2.3.4 "), std::string::npos);
   // Padding and empty lines go; blanks and ampersands inside a line are the text's own.
   EXPECT_EQ(OneLineToRead(std::wstring_view(L"  Centred  \r\n\r\nC:\\R&D  Tools\\Quandrel.dll")),
             L"Centred C:\\R&D  Tools\\Quandrel.dll");
@@ -103,17 +119,18 @@ TEST(Messages, ReadAloudTheLinesFollowOneAnotherAfterSingleBlanks) {
 }
 
 TEST(Messages, RegistrationFailuresNameWhatHappened) {
-  SharedState s;
-  s.SystemDllVersion = "1.2.3.4";
-  EXPECT_EQ(
-      MessageNotRegistered(s, {RegistrationResult::Kind::Finished, 5}),
-      "Quandrel.dll \r\nVersion: 1.2.3.4\r\nInstalled but NOT REGISTERED\r\nRegSvr32 exit code 5");
-  EXPECT_EQ(RegistrationLine({RegistrationResult::Kind::NotStarted}),
-            "RegSvr32 could not be started");
-  EXPECT_EQ(RegistrationLine({RegistrationResult::Kind::TimedOut}), "RegSvr32 did not finish");
-  EXPECT_EQ(RegistrationLine({RegistrationResult::Kind::Finished, 4294967295u}),
-            "RegSvr32 exit code 4294967295");
+  using Kind = RegistrationResult::Kind;
+  const std::string failed = texts::NotRegistered("1.2.3.4", {Kind::Finished, 5});
+  const auto lines = SplitLines<char>(failed);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], "Version: 1.2.3.4");
+  EXPECT_EQ(lines[3], texts::RegistrationLine({Kind::Finished, 5}));
+  EXPECT_TRUE(texts::RegistrationLine({Kind::Finished, 5}).ends_with(" 5"));
+  EXPECT_TRUE(texts::RegistrationLine({Kind::Finished, 4294967295u}).ends_with(" 4294967295"));
+  EXPECT_NE(texts::RegistrationLine({Kind::NotStarted}), texts::RegistrationLine({Kind::TimedOut}));
+  EXPECT_NE(texts::RegistrationLine({Kind::NotStarted}),
+            texts::RegistrationLine({Kind::Finished, 0}));
 }
 
 }  // namespace
-}  // namespace tarnwell::modDllUp
+}  // namespace tarnwell

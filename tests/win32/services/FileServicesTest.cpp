@@ -15,6 +15,9 @@
 namespace tarnwell {
 namespace {
 
+// Boxes are shown, as the window shows them, for the tests' answerers to find.
+testing::ShownReport report;
+
 using modGlobal::FileExists;
 using testing::DialogAnswerer;
 using testing::PathPresent;
@@ -87,7 +90,7 @@ std::string ShellFolderPath(int id) {
 
 TEST(SpecialFolder, SystemAndProgramFilesAreExistingFoldersAsTheShellWritesThem) {
   for (int id : {modSystem32::CSIDL_SYSTEMX86_ID, modSystem32::CSIDL_PROGRAM_FILES_ID}) {
-    const std::string path = modSystem32::GetSpecialFolder(0, id);
+    const std::string path = modSystem32::GetSpecialFolder(report, 0, id);
     ASSERT_FALSE(path.empty()) << "id " << id;
     EXPECT_EQ(path, ShellFolderPath(id)) << "id " << id;
     const DWORD attributes = ::GetFileAttributesW(platform::Widen(path).c_str());
@@ -101,18 +104,18 @@ TEST(SpecialFolder, SystemAndProgramFilesAreExistingFoldersAsTheShellWritesThem)
 TEST(SpecialFolder, FixedFormsUseTheirIds) {
   const testing::TestWindow owner(L"Tarnwell folder owner " + testing::UniqueSuffix());
   ASSERT_NE(owner.get(), nullptr);
-  EXPECT_EQ(modSystem32::GetSystemFolder(owner.native()), ShellFolderPath(CSIDL_SYSTEMX86));
-  EXPECT_EQ(modSystem32::GetProgramFilesFolder(owner.native()),
+  EXPECT_EQ(modSystem32::GetSystemFolder(report, owner.native()), ShellFolderPath(CSIDL_SYSTEMX86));
+  EXPECT_EQ(modSystem32::GetProgramFilesFolder(report, owner.native()),
             ShellFolderPath(CSIDL_PROGRAM_FILES));
-  EXPECT_NE(modSystem32::GetSystemFolder(0), modSystem32::GetProgramFilesFolder(0));
+  EXPECT_NE(modSystem32::GetSystemFolder(report, 0), modSystem32::GetProgramFilesFolder(report, 0));
 }
 
 TEST(SpecialFolder, UnsupportedIdOrFolderWithoutPathGivesEmptyText) {
   DialogAnswerer answerer;
-  EXPECT_EQ(modSystem32::GetSpecialFolder(0, 0x7FFF), "");
-  EXPECT_EQ(modSystem32::GetSpecialFolder(0, -1), "");
+  EXPECT_EQ(modSystem32::GetSpecialFolder(report, 0, 0x7FFF), "");
+  EXPECT_EQ(modSystem32::GetSpecialFolder(report, 0, -1), "");
   // "My Computer" exists but is no file-system folder.
-  EXPECT_EQ(modSystem32::GetSpecialFolder(0, CSIDL_DRIVES), "");
+  EXPECT_EQ(modSystem32::GetSpecialFolder(report, 0, CSIDL_DRIVES), "");
   EXPECT_TRUE(answerer.Finish().empty());
 }
 
@@ -128,7 +131,7 @@ class ShellMoveTest : public ::testing::Test {
 
 TEST_F(ShellMoveTest, MovesTheFile) {
   WriteTextFile(scratch.Path(L"new.dll"), "new");
-  modMove::ShellMoveFile(0, scratch.Utf8(L"new.dll"), scratch.Utf8(L"Quandrel.dll"));
+  modMove::ShellMoveFile(report, 0, scratch.Utf8(L"new.dll"), scratch.Utf8(L"Quandrel.dll"));
   EXPECT_FALSE(PathPresent(scratch.Path(L"new.dll")));
   EXPECT_EQ(ReadTextFile(scratch.Path(L"Quandrel.dll")), "new");
   EXPECT_TRUE(answerer.Finish().empty());
@@ -138,7 +141,8 @@ TEST_F(ShellMoveTest, ReplacesAnExistingDestinationWithoutAsking) {
   ASSERT_TRUE(testing::MakeFolder(scratch.Path(L"system")));
   WriteTextFile(scratch.Path(L"Quandrel.dll"), "new");
   WriteTextFile(scratch.Path(L"system\\Quandrel.dll"), "old");
-  modMove::ShellMoveFile(0, scratch.Utf8(L"Quandrel.dll"), scratch.Utf8(L"system\\Quandrel.dll"));
+  modMove::ShellMoveFile(report, 0, scratch.Utf8(L"Quandrel.dll"),
+                         scratch.Utf8(L"system\\Quandrel.dll"));
   EXPECT_FALSE(PathPresent(scratch.Path(L"Quandrel.dll")));
   EXPECT_EQ(ReadTextFile(scratch.Path(L"system\\Quandrel.dll")), "new");
   EXPECT_TRUE(answerer.Finish().empty()) << "the shell asked a question";
@@ -149,7 +153,7 @@ TEST_F(ShellMoveTest, MovesBetweenNonAsciiPaths) {
   const std::wstring source = std::wstring(kForeignFolder) + L"\\Quelle-\u00e4.dll";
   const std::wstring target = std::wstring(kForeignFolder) + L"\\\u65e5\u672c.dll";
   WriteTextFile(scratch.Path(source), "payload");
-  modMove::ShellMoveFile(0, scratch.Utf8(source), scratch.Utf8(target));
+  modMove::ShellMoveFile(report, 0, scratch.Utf8(source), scratch.Utf8(target));
   EXPECT_FALSE(PathPresent(scratch.Path(source)));
   EXPECT_EQ(ReadTextFile(scratch.Path(target)), "payload");
   EXPECT_TRUE(answerer.Finish().empty());
@@ -157,7 +161,7 @@ TEST_F(ShellMoveTest, MovesBetweenNonAsciiPaths) {
 
 TEST_F(ShellMoveTest, MissingSourceLeavesEverythingAsItWas) {
   WriteTextFile(scratch.Path(L"Quandrel.dll"), "installed");
-  modMove::ShellMoveFile(0, scratch.Utf8(L"absent.dll"), scratch.Utf8(L"Quandrel.dll"));
+  modMove::ShellMoveFile(report, 0, scratch.Utf8(L"absent.dll"), scratch.Utf8(L"Quandrel.dll"));
   EXPECT_EQ(ReadTextFile(scratch.Path(L"Quandrel.dll")), "installed");
   EXPECT_FALSE(PathPresent(scratch.Path(L"absent.dll")));
   EXPECT_TRUE(answerer.Finish().empty());
@@ -174,7 +178,7 @@ class ShellDeleteTest : public ::testing::Test {
 TEST_F(ShellDeleteTest, DeletesOnlyTheFile) {
   WriteTextFile(scratch.Path(L"Quandrel.dll"), "old");
   WriteTextFile(scratch.Path(L"Quandrel.dll.bak"), "keep");
-  modMove::ShellDeleteFile(0, scratch.Utf8(L"Quandrel.dll"));
+  modMove::ShellDeleteFile(report, 0, scratch.Utf8(L"Quandrel.dll"));
   EXPECT_FALSE(PathPresent(scratch.Path(L"Quandrel.dll")));
   EXPECT_FALSE(FileExists(scratch.Utf8(L"Quandrel.dll")));
   EXPECT_EQ(ReadTextFile(scratch.Path(L"Quandrel.dll.bak")), "keep");
@@ -183,8 +187,8 @@ TEST_F(ShellDeleteTest, DeletesOnlyTheFile) {
 
 TEST_F(ShellDeleteTest, MissingPathDoesNothing) {
   WriteTextFile(scratch.Path(L"Quandrel.dll"), "keep");
-  modMove::ShellDeleteFile(0, scratch.Utf8(L"Quandrel.dl"));
-  modMove::ShellDeleteFile(0, "");
+  modMove::ShellDeleteFile(report, 0, scratch.Utf8(L"Quandrel.dl"));
+  modMove::ShellDeleteFile(report, 0, "");
   EXPECT_EQ(ReadTextFile(scratch.Path(L"Quandrel.dll")), "keep");
   EXPECT_TRUE(answerer.Finish().empty());
 }
@@ -221,7 +225,7 @@ TEST_F(ShellDeleteTest, FileGoesToTheTrashWhereOneExists) {
 
   const std::wstring name = L"Quandrel-" + testing::UniqueSuffix() + L".dll";
   WriteTextFile(scratch.Path(name), "to the bin");
-  modMove::ShellDeleteFile(0, scratch.Utf8(name));
+  modMove::ShellDeleteFile(report, 0, scratch.Utf8(name));
 
   const std::wstring trashed = trash + L"\\files\\" + name;
   const std::wstring info = trash + L"\\info\\" + name + L".trashinfo";

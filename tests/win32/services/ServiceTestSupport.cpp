@@ -1,5 +1,7 @@
 #include "tests/win32/services/ServiceTestSupport.h"
 
+#include "services/modGlobal.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -154,5 +156,14 @@ void PumpPending() {
     ::DispatchMessageW(&msg);
   }
 }
+
+void ShownReport::Box(const std::string& title, const std::string& text, BoxIcon icon) {
+  boxes.push_back(text);
+  if (show_) {
+    modGlobal::ShowBox(reinterpret_cast<NativeWindow>(::GetActiveWindow()), title, text, icon);
+  }
+}
+
+void ShownReport::Trace(std::string_view call, std::uint32_t, bool) { traces.emplace_back(call); }
 
 }  // namespace tarnwell::testing

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/Report.h"
 #include "platform/UniqueHandle.h"
 #include "tests/support/Files.h"
 #include "tests/support/ScratchFolder.h"
@@ -78,5 +79,22 @@ class TestWindow {
 
 // Handles every message pending for the calling thread.
 void PumpPending();
+
+// A report as the program's window has it: boxes are shown (for a DialogAnswerer to find) and
+// also kept, with traces, for the test to look at.
+class ShownReport final : public Report {
+ public:
+  // `show` false: kept only, as an unattended run keeps them.
+  explicit ShownReport(bool show = true) : show_(show) {}
+  void Note(const std::string&) override {}
+  void Box(const std::string& title, const std::string& text, BoxIcon icon) override;
+  void Trace(std::string_view call, std::uint32_t code, bool hresult) override;
+
+  std::vector<std::string> boxes;   // the texts
+  std::vector<std::string> traces;  // the calls
+
+ private:
+  bool show_;
+};
 
 }  // namespace tarnwell::testing

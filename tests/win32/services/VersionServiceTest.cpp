@@ -9,6 +9,9 @@
 namespace tarnwell {
 namespace {
 
+// Boxes are shown, as the window shows them, for the tests' answerers to find.
+testing::ShownReport report;
+
 using modVersion::GetVersionInfo;
 using testing::DialogAnswerer;
 using testing::SeenDialog;
@@ -32,7 +35,7 @@ const VersionInfo kHigh{
 // Reads `path` while a helper answers any box; hands back the record and what was shown.
 std::pair<VersionInfo, std::vector<SeenDialog>> ReadAnswering(const std::wstring& path) {
   DialogAnswerer answerer;
-  VersionInfo info = GetVersionInfo(platform::Narrow(path));
+  VersionInfo info = GetVersionInfo(report, platform::Narrow(path));
   return {std::move(info), answerer.Finish()};
 }
 

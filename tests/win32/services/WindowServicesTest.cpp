@@ -14,6 +14,9 @@
 namespace tarnwell {
 namespace {
 
+// Boxes are shown, as the window shows them, for the tests' answerers to find.
+testing::ShownReport report;
+
 using testing::DialogAnswerer;
 using testing::SeenDialog;
 using testing::TestWindow;
@@ -29,7 +32,7 @@ TEST(IsTaskRunning, FindsAWindowByItsWholeTitle) {
   const TestWindow window(title);
   ASSERT_NE(window.get(), nullptr);
   DialogAnswerer answerer;
-  EXPECT_TRUE(modGlobal::IsTaskRunning(platform::Narrow(title)));
+  EXPECT_TRUE(modGlobal::IsTaskRunning(report, platform::Narrow(title)));
   EXPECT_TRUE(answerer.Finish().empty());
 }
 
@@ -38,17 +41,17 @@ TEST(IsTaskRunning, PrefixesAndLongerTitlesDoNotMatch) {
   const TestWindow window(title + L" - project");
   ASSERT_NE(window.get(), nullptr);
   DialogAnswerer answerer;
-  EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(title)));
-  EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(title + L" - project - more")));
+  EXPECT_FALSE(modGlobal::IsTaskRunning(report, platform::Narrow(title)));
+  EXPECT_FALSE(modGlobal::IsTaskRunning(report, platform::Narrow(title + L" - project - more")));
   EXPECT_TRUE(answerer.Finish().empty());
 }
 
 TEST(IsTaskRunning, NothingFoundIsNoErrorAndShowsNoBox) {
   DialogAnswerer answerer;
-  EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(UniqueTitle(L"No such window"))));
+  EXPECT_FALSE(modGlobal::IsTaskRunning(report, platform::Narrow(UniqueTitle(L"No such window"))));
   // Wine leaves the last error untouched when nothing is found: a stale one must not count.
   ::SetLastError(ERROR_ACCESS_DENIED);
-  EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(UniqueTitle(L"No such window"))));
+  EXPECT_FALSE(modGlobal::IsTaskRunning(report, platform::Narrow(UniqueTitle(L"No such window"))));
   EXPECT_TRUE(answerer.Finish().empty()) << "a window that is merely absent was reported";
 }
 
@@ -56,9 +59,9 @@ TEST(IsTaskRunning, AGoneWindowIsNoLongerFound) {
   const std::wstring title = UniqueTitle(L"Corvex IDE");
   {
     const TestWindow window(title);
-    ASSERT_TRUE(modGlobal::IsTaskRunning(platform::Narrow(title)));
+    ASSERT_TRUE(modGlobal::IsTaskRunning(report, platform::Narrow(title)));
   }
-  EXPECT_FALSE(modGlobal::IsTaskRunning(platform::Narrow(title)));
+  EXPECT_FALSE(modGlobal::IsTaskRunning(report, platform::Narrow(title)));
 }
 
 // A desktop's windows come and go all the time. One that goes while the search reads its title
@@ -74,15 +77,14 @@ TEST(IsTaskRunning, WindowsGoingAwayDuringTheSearchAreNoError) {
     ::Sleep(20);
   ASSERT_NE(::FindWindowW(nullptr, churnTitle.c_str()), nullptr) << "the churn never began";
 
-  std::vector<std::string> reported;
-  modGlobal::SetMessageHandling(
-      [&](const std::string&, const std::string& text) { reported.push_back(text); }, false);
+  // Kept, not shown: a box would stop the loop until someone answered it.
+  testing::ShownReport kept(false);
+  const std::vector<std::string>& reported = kept.boxes;
   const std::string absent = platform::Narrow(UniqueTitle(L"Corvex IDE"));
   int searches = 0;
   for (const ULONGLONG end = ::GetTickCount64() + 3000;
        ::GetTickCount64() < end && reported.empty(); ++searches)
-    EXPECT_FALSE(modGlobal::IsTaskRunning(absent));
-  modGlobal::SetMessageHandling({}, true);
+    EXPECT_FALSE(modGlobal::IsTaskRunning(kept, absent));
   ::TerminateProcess(process.get(), 0);
 
   EXPECT_TRUE(reported.empty()) << "after " << searches << " searches: " << reported.front();
@@ -93,7 +95,7 @@ TEST(IsTaskRunning, WindowsGoingAwayDuringTheSearchAreNoError) {
 TEST(EndTask, MissingWindowGivesZeroAndNoBox) {
   DialogAnswerer answerer;
   ::SetLastError(ERROR_ACCESS_DENIED);
-  EXPECT_EQ(modGlobal::EndTask(platform::Narrow(UniqueTitle(L"No such window"))), 0);
+  EXPECT_EQ(modGlobal::EndTask(report, platform::Narrow(UniqueTitle(L"No such window"))), 0);
   EXPECT_TRUE(answerer.Finish().empty());
 }
 
@@ -104,7 +106,7 @@ TEST(EndTask, EnabledWindowGetsOneCloseRequestAndTheProgramYieldsOnce) {
   // Pending before the call: only a yield inside EndTask can deliver it.
   window.PostPing();
 
-  EXPECT_EQ(modGlobal::EndTask(platform::Narrow(title)), -1);
+  EXPECT_EQ(modGlobal::EndTask(report, platform::Narrow(title)), -1);
   EXPECT_EQ(window.closeRequests(), 1);
   EXPECT_EQ(window.pings(), 1);
 
@@ -120,7 +122,7 @@ TEST(EndTask, DisabledWindowGetsNothingAndThereIsNoYield) {
   ::EnableWindow(window.get(), FALSE);
   window.PostPing();
 
-  EXPECT_EQ(modGlobal::EndTask(platform::Narrow(title)), -1);
+  EXPECT_EQ(modGlobal::EndTask(report, platform::Narrow(title)), -1);
   EXPECT_EQ(window.pings(), 0) << "EndTask yielded for a disabled window";
 
   testing::PumpPending();
@@ -139,7 +141,7 @@ TEST(EndTask, OnlyTheFirstOfTwoSameTitledWindowsIsAsked) {
   const TestWindow& chosen = found == first.get() ? first : second;
   const TestWindow& other = found == first.get() ? second : first;
 
-  EXPECT_EQ(modGlobal::EndTask(platform::Narrow(title)), -1);
+  EXPECT_EQ(modGlobal::EndTask(report, platform::Narrow(title)), -1);
   testing::PumpPending();
   EXPECT_EQ(chosen.closeRequests(), 1);
   EXPECT_EQ(other.closeRequests(), 0);
@@ -197,7 +199,7 @@ TEST(EndTask, WindowOfAnotherThreadGetsOneCloseRequest) {
   PeerWindow peer(title);
   ASSERT_TRUE(peer.WaitReady());
 
-  EXPECT_EQ(modGlobal::EndTask(platform::Narrow(title)), -1);
+  EXPECT_EQ(modGlobal::EndTask(report, platform::Narrow(title)), -1);
   EXPECT_TRUE(peer.WaitClosed());
   EXPECT_EQ(peer.Stop(), 1);
 }
@@ -237,8 +239,8 @@ TEST(SetTopMost, EntersAndLeavesTheTopmostBandKeepingPlaceAndSize) {
 
 TEST(MessageBoxes, ShowErrorDescribesTheErrorUnderSubjectAndProcedure) {
   DialogAnswerer answerer;
-  modGlobal::ShowError(RuntimeError{5, "TarnwellUpdate", "Invalid procedure call"}, "Corvex IDE",
-                       "IsTaskRunning");
+  modGlobal::ShowError(report, RuntimeError{5, "TarnwellUpdate", "Invalid procedure call"},
+                       "Corvex IDE", "IsTaskRunning");
   const std::vector<SeenDialog> seen = answerer.Finish();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, L"Corvex IDE IsTaskRunning");
@@ -248,7 +250,8 @@ TEST(MessageBoxes, ShowErrorDescribesTheErrorUnderSubjectAndProcedure) {
 
 TEST(MessageBoxes, ShowErrorWritesANegativeNumberWithItsSign) {
   DialogAnswerer answerer;
-  modGlobal::ShowError(RuntimeError{-2147467259, "user32", "Unspecified \u00e9rror"}, "s", "p");
+  modGlobal::ShowError(report, RuntimeError{-2147467259, "user32", "Unspecified \u00e9rror"}, "s",
+                       "p");
   const std::vector<SeenDialog> seen = answerer.Finish();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, L"s p");
@@ -257,7 +260,7 @@ TEST(MessageBoxes, ShowErrorWritesANegativeNumberWithItsSign) {
 
 TEST(MessageBoxes, ShowMessageUsesTheApplicationTitleAndNoIcon) {
   DialogAnswerer answerer;
-  modGlobal::ShowMessage("EndTask: cannot terminate Corvex IDE task");
+  modGlobal::ShowMessage(report, "EndTask: cannot terminate Corvex IDE task");
   const std::vector<SeenDialog> seen = answerer.Finish();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].title, L"TarnwellUpdate");

@@ -73,22 +73,21 @@ TEST_F(AccessibilityTest, TheLabelIsStaticTextNamedByItsWholeTextOnOneLine) {
   NameChanges changes(label);
   ASSERT_TRUE(changes.Hooked());
   // Padded and empty lines, and an ampersand in a path, as the status texts may hold them.
-  form.SetLabelCaption(
-      "The current Quandrel.dll \r\nVersion: 1.2.3.4\r\n\r\nC:\\R&D Tools\\Quandrel.dll");
+  form.SetLabelCaption("The first line \r\nVersion: 1.2.3.4\r\n\r\nC:\\R&D Tools\\Quandrel.dll");
   EXPECT_EQ(changes.Count(), 1);
   auto facts = ReadAccessible(label);
   ASSERT_TRUE(facts.found);
-  EXPECT_EQ(facts.name, L"The current Quandrel.dll Version: 1.2.3.4 C:\\R&D Tools\\Quandrel.dll");
+  EXPECT_EQ(facts.name, L"The first line Version: 1.2.3.4 C:\\R&D Tools\\Quandrel.dll");
   EXPECT_EQ(facts.role, ROLE_SYSTEM_STATICTEXT);
   EXPECT_EQ(facts.window, label);
   // Tools that read the window text still get the text as shown.
   EXPECT_EQ(TextOf(label),
-            L"The current Quandrel.dll \r\nVersion: 1.2.3.4\r\n\r\nC:\\R&D Tools\\Quandrel.dll");
+            L"The first line \r\nVersion: 1.2.3.4\r\n\r\nC:\\R&D Tools\\Quandrel.dll");
 
-  form.SetLabelCaption("Waiting for the Corvex IDE\r\nTo be closed");
+  form.SetLabelCaption("Waiting for a program\r\nTo end");
   EXPECT_EQ(changes.Count(), 2);
   facts = ReadAccessible(label);
-  EXPECT_EQ(facts.name, L"Waiting for the Corvex IDE To be closed");
+  EXPECT_EQ(facts.name, L"Waiting for a program To end");
 }
 
 TEST_F(AccessibilityTest, TheButtonsAreNamedWithoutTheirAccessKeyMarks) {

@@ -24,8 +24,9 @@
 #include "tests/support/Processes.h"
 #include "tests/win32/window/DpiLayoutHelper.h"
 #include "tests/win32/window/DpiMove.h"
+#include "win32/RunReport.h"
 #include "win32/Win32Form.h"
-#include "win32/Win32System.h"
+#include "win32/Win32Services.h"
 
 namespace tarnwell::win32 {
 namespace {
@@ -85,7 +86,7 @@ Layout Read(HWND window, UINT dpi) {
 // changes nothing.
 class OfferedWindow {
  public:
-  explicit OfferedWindow(const std::wstring& instance) : system_(instance) {
+  explicit OfferedWindow(const std::wstring& instance) : services_(report_, false, instance) {
     controller_.Form_Load(form_);
     form_.SetLabelCaption(kShortText);
     controller_.UpdateNeeded = true;
@@ -94,8 +95,9 @@ class OfferedWindow {
   HWND Window() const { return form_.Window(); }
 
  private:
-  Win32System system_;
-  frmDllLoadTest controller_{system_};
+  RunReport report_{true};
+  Win32Services services_;
+  frmDllLoadTest controller_{services_.All()};
   Win32Form form_{controller_, ::GetModuleHandleW(nullptr)};
 };
 

@@ -2,6 +2,7 @@
 // geometry the controller reads and writes in twips, closing, and the keyboard.
 
 #include "win32/Win32Form.h"
+#include "win32/system/Win32Pump.h"
 
 #include <gtest/gtest.h>
 
@@ -197,8 +198,8 @@ TEST_F(LabelTest, SizesItselfToItsLinesWithoutWrapping) {
 }
 
 TEST_F(LabelTest, TrailingBlanksWidenIt) {
-  const Bounds plain = LabelFor("Update in progress");
-  const Bounds blanks = LabelFor("Update in progress  ");
+  const Bounds plain = LabelFor("Work in hand");
+  const Bounds blanks = LabelFor("Work in hand  ");
   EXPECT_GT(blanks.width, plain.width);
   EXPECT_FLOAT_EQ(blanks.height, plain.height);
 }
@@ -427,7 +428,7 @@ TEST_F(ClosingTest, EverythingIsHarmlessOnceTheWindowIsGone) {
   form.SetWindowHeight(3000);
   form.Show();
   form.Repaint();
-  form.DoEvents(std::chrono::milliseconds(0));
+  form.SetTopMost(true);
 
   EXPECT_EQ(form.Handle(), 0u);
   const Bounds outer = form.WindowBounds();
@@ -500,7 +501,7 @@ TEST_F(CommandTest, TabMovesBetweenTheButtonsAndAccessKeysClick) {
 TEST_F(CommandTest, AClickHandlerMayCloseTheWindowWhileYielding) {
   events.onOk = [this] {
     ::PostMessageW(window, WM_CLOSE, 0, 0);
-    form.DoEvents(std::chrono::milliseconds(1000));
+    Win32Pump().DoEvents(std::chrono::milliseconds(1000));
     EXPECT_FALSE(form.Exists());
   };
   ::SendMessageW(ok, BM_CLICK, 0, 0);

@@ -1,6 +1,7 @@
-// The process and file services of Win32System against the real API.
+// The operating system in the roles the controller uses (folders, launching, tasks, the single
+// instance), against the real API.
 
-#include "win32/Win32System.h"
+#include "win32/Win32Services.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/win32/window/NoEvents.h"
+#include "win32/RunReport.h"
 #include "win32/Win32Form.h"
 
 namespace tarnwell::win32 {
@@ -47,6 +49,9 @@ using platform::Narrow;
 using platform::Widen;
 using tarnwell::testing::ScratchFolder;
 
+// Traces still reach the debugger; no box is shown.
+RunReport report(false);
+
 std::string ReadFile(const std::string& path) {
   return tarnwell::testing::ReadTextFile(Widen(path)).value_or(std::string{});
 }
@@ -54,8 +59,8 @@ std::string ReadFile(const std::string& path) {
 bool Exists(const std::string& path) { return tarnwell::testing::PathPresent(Widen(path)); }
 
 TEST(Win32SystemFolders, ProgramFolderHoldsTheRunningExecutable) {
-  Win32System system;
-  const std::string folder = system.ProgramFolder();
+  Win32Folders folders(report);
+  const std::string folder = folders.ProgramFolder();
   const std::wstring module = ModulePath();
   EXPECT_EQ(folder, Narrow(module.substr(0, module.find_last_of(L'\\'))));
   ASSERT_FALSE(folder.empty());
@@ -64,8 +69,8 @@ TEST(Win32SystemFolders, ProgramFolderHoldsTheRunningExecutable) {
 }
 
 TEST(Win32SystemFolders, SystemDirectoryIsAnExistingFolderWithoutTrailingSeparator) {
-  Win32System system;
-  const std::string folder = system.SystemDirectory();
+  Win32Folders folders(report);
+  const std::string folder = folders.SystemDirectory();
   ASSERT_FALSE(folder.empty());
   EXPECT_NE(folder.back(), '\\');
   const DWORD attributes = ::GetFileAttributesW(Widen(folder).c_str());
@@ -105,22 +110,22 @@ class DebugOutput {
 };
 
 TEST(Win32SystemLaunch, AMissingProgramIsNotStartedAndLeavesATrace) {
-  Win32System system;
+  Win32Launcher launcher(report);
   const ScratchFolder scratch;
   const std::string missing = scratch.Utf8(L"missing.exe");
   const DebugOutput output;
-  EXPECT_EQ(system.Launch(missing, "\"" + missing + "\"", kShowMinimized, ""), nullptr);
-  EXPECT_EQ(system.Launch("", "cmd.exe /c exit 0", kShowMinimized, ""), nullptr);
+  EXPECT_EQ(launcher.Launch(missing, "\"" + missing + "\"", kShowMinimized, ""), nullptr);
+  EXPECT_EQ(launcher.Launch("", "cmd.exe /c exit 0", kShowMinimized, ""), nullptr);
   ASSERT_EQ(output.Seen().size(), 1u) << "one trace for the one call that was made";
   EXPECT_EQ(output.Seen()[0], "TarnwellUpdate: CreateProcessW failed, error 2\n");
 }
 
 TEST(Win32SystemLaunch, ThePassedProgramRunsWithTheWholeCommandLineInTheGivenFolder) {
-  Win32System system;
+  Win32Launcher launcher(report);
   const ScratchFolder scratch;
-  const std::string cmd = system.SystemDirectory() + "\\cmd.exe";
-  const auto process = system.Launch(cmd, "\"" + cmd + "\" /c cd > here.txt & exit 7",
-                                     kShowMinimized, scratch.Utf8());
+  const std::string cmd = Win32Folders(report).SystemDirectory() + "\\cmd.exe";
+  const auto process = launcher.Launch(cmd, "\"" + cmd + "\" /c cd > here.txt & exit 7",
+                                       kShowMinimized, scratch.Utf8());
   ASSERT_NE(process, nullptr);
   EXPECT_EQ(AwaitExit(*process), std::optional<std::uint32_t>(7));
   // Once ended, it keeps answering the same code.
@@ -132,12 +137,12 @@ TEST(Win32SystemLaunch, ThePassedProgramRunsWithTheWholeCommandLineInTheGivenFol
 // Starts this test program as a task owning a window titled `caption`, ending on `release`.
 class TaskHelper {
  public:
-  explicit TaskHelper(Win32System& system)
+  explicit TaskHelper(Launcher& launcher)
       : eventName_(UniqueName(L"Local\\tarnwell-helper")),
         caption(Narrow(UniqueName(L"Tarnwell helper"))),
         release_(::CreateEventW(nullptr, TRUE, FALSE, eventName_.c_str())) {
     const std::string self = Narrow(ModulePath());
-    process = system.Launch(
+    process = launcher.Launch(
         self, "\"" + self + "\" --helper " + Narrow(eventName_) + " \"" + caption + "\"",
         kShowMinimized, "");
   }
@@ -167,8 +172,8 @@ class TaskHelper {
 };
 
 TEST(Win32SystemLaunch, ARunningProcessHasNoExitCodeUntilItEnds) {
-  Win32System system;
-  TaskHelper helper(system);
+  Win32Launcher launcher(report);
+  TaskHelper helper(launcher);
   ASSERT_NE(helper.process, nullptr);
   ASSERT_TRUE(helper.AwaitWindow());
   // The helper cannot end before it is released.
@@ -178,8 +183,8 @@ TEST(Win32SystemLaunch, ARunningProcessHasNoExitCodeUntilItEnds) {
 }
 
 TEST(Win32SystemLaunch, ATerminatedProcessHasEndedWhenTerminateReturns) {
-  Win32System system;
-  TaskHelper helper(system);
+  Win32Launcher launcher(report);
+  TaskHelper helper(launcher);
   ASSERT_NE(helper.process, nullptr);
   ASSERT_TRUE(helper.AwaitWindow());
   helper.process->Terminate();
@@ -187,11 +192,11 @@ TEST(Win32SystemLaunch, ATerminatedProcessHasEndedWhenTerminateReturns) {
 }
 
 TEST(Win32SystemTasks, TheOwnerOfACaptionIsFoundAndWatched) {
-  Win32System system;
-  TaskHelper helper(system);
+  Win32Launcher launcher(report);
+  TaskHelper helper(launcher);
   ASSERT_NE(helper.process, nullptr);
   ASSERT_TRUE(helper.AwaitWindow());
-  const auto task = system.OpenTaskProcess(helper.caption);
+  const auto task = Win32Tasks(report).OpenTaskProcess(helper.caption);
   ASSERT_NE(task, nullptr);
   EXPECT_EQ(task->ExitCode(), std::nullopt);
   helper.Release();
@@ -199,13 +204,13 @@ TEST(Win32SystemTasks, TheOwnerOfACaptionIsFoundAndWatched) {
 }
 
 TEST(Win32SystemTasks, AMissingCaptionHasNoProcess) {
-  Win32System system;
-  EXPECT_EQ(system.OpenTaskProcess(Narrow(UniqueName(L"No window is titled so"))), nullptr);
+  EXPECT_EQ(Win32Tasks(report).OpenTaskProcess(Narrow(UniqueName(L"No window is titled so"))),
+            nullptr);
 }
 
 TEST(Win32SystemInstance, TheFirstInstanceSeesNoneAndKeepsItsAnswer) {
   const std::wstring name = L"Global\\" + UniqueName(L"tarnwell-instance");
-  Win32System first(name);
+  Win32Instance first(name);
   EXPECT_FALSE(first.PreviousInstanceRunning());
   EXPECT_FALSE(first.PreviousInstanceRunning());
 }
@@ -215,15 +220,15 @@ TEST(Win32SystemInstance, ALaterInstanceSeesTheFirstWhileItLives) {
   ASSERT_EQ(std::wstring_view(kSingleInstanceName).substr(0, 7), L"Global\\");
   const std::wstring name = L"Global\\" + UniqueName(L"tarnwell-instance");
   {
-    Win32System first(name);
+    Win32Instance first(name);
     ASSERT_FALSE(first.PreviousInstanceRunning());
-    Win32System second(name);
+    Win32Instance second(name);
     EXPECT_TRUE(second.PreviousInstanceRunning());
     EXPECT_TRUE(second.PreviousInstanceRunning());
     // The first keeps its own answer.
     EXPECT_FALSE(first.PreviousInstanceRunning());
   }
-  Win32System afterwards(name);
+  Win32Instance afterwards(name);
   EXPECT_FALSE(afterwards.PreviousInstanceRunning());
 }
 
@@ -237,7 +242,7 @@ TEST(Win32SystemInstance, ARaiseLeavesThisProcesssOwnWindowAlone) {
   own.Show();
   ::ShowWindow(own.Window(), SW_MINIMIZE);
   ASSERT_TRUE(::IsIconic(own.Window()));
-  Win32System second;
+  Win32Instance second;
   EXPECT_FALSE(second.RaiseRunningInstance());
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);

@@ -1,0 +1,89 @@
+#include "app/IdeSession.h"
+
+#include "app/modDllUp.h"
+
+namespace tarnwell {
+
+using modDllUp::kIdeCaption;
+
+bool IdeSession::IsOpen() { return tasks_.IsTaskRunning(kIdeCaption); }
+
+void IdeSession::AskToClose() {
+  process_ = tasks_.OpenTaskProcess(kIdeCaption);
+  report_.Note("Asked the Corvex IDE to close");
+  tasks_.EndTask(kIdeCaption);
+}
+
+bool IdeSession::AwaitClosed(std::optional<std::uint64_t> windowLimitMs,
+                             const std::function<bool()>& cancelled) {
+  constexpr std::uint64_t kProcessLimitMs = 10'000;
+  const std::unique_ptr<Process> process = std::move(process_);
+  bool waited = false;
+  const auto windowGone = [&] {
+    if (!IsOpen()) return true;
+    if (!waited) report_.Note("Waiting for the Corvex IDE to close");
+    waited = true;
+    return false;
+  };
+  switch (waiter_.Until(windowGone, windowLimitMs, 0, cancelled)) {
+    case WaitEnd::TimedOut:
+      report_.Note("The Corvex IDE is still open after 60 s: nothing is changed");
+      return false;
+    case WaitEnd::Cancelled:
+      NoteCancelled();
+      return false;
+    case WaitEnd::Done:
+      break;
+  }
+  // After its window is gone the IDE may still hold the library for a moment.
+  if (process) {
+    const auto ended = [&] { return process->ExitCode().has_value(); };
+    if (waiter_.Until(ended, kProcessLimitMs, process->Waitable(), cancelled) ==
+        WaitEnd::Cancelled) {
+      NoteCancelled();
+      return false;
+    }
+  }
+  if (waited) report_.Note("The Corvex IDE has closed");
+  return true;
+}
+
+void IdeSession::NoteCancelled() {
+  report_.Note("The wait for the Corvex IDE was cancelled: nothing is changed");
+}
+
+bool IdeSession::Restart(NativeWindow owner) {
+  const std::string folder = folders_.GetProgramFilesFolder(owner);
+  const std::string program = modDllUp::PathIn(folder, modDllUp::kIdeExecutable);
+  if (!program.empty() && !files_.FileExists(program)) {
+    report_.Note("The Corvex IDE is not started again: " + program + " not found");
+    return true;
+  }
+  if (!program.empty() && Launch(program)) return true;
+  report_.Note("The Corvex IDE could not be started again");
+  return false;
+}
+
+bool IdeSession::Launch(const std::string& program) {
+  if (!launcher_.IsElevated()) {
+    if (!launcher_.Launch(program, "\"" + program + "\"", kShowNormal,
+                          modDllUp::FolderOf(program))) {
+      return false;
+    }
+    report_.Note("Started the Corvex IDE again: " + program);
+    return true;
+  }
+  // An elevated program never hands its rights to the IDE: the desktop's shell starts it as
+  // the user; failing that, it runs with our rights stripped of administrator rights.
+  if (launcher_.LaunchAsDesktopUser(program)) {
+    report_.Note("Started the Corvex IDE again as the desktop's user: " + program);
+    return true;
+  }
+  if (launcher_.LaunchAsNormalUser(program, kShowNormal)) {
+    report_.Note("Started the Corvex IDE again without administrator rights: " + program);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace tarnwell

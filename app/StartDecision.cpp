@@ -1,0 +1,40 @@
+#include "app/StartDecision.h"
+
+namespace tarnwell {
+
+StartAction DecideAtStart(const Situation& s, const std::function<bool()>& ideOpen) {
+  if (!s.systemFolderKnown) return StartAction::TouchNothing;
+  if (!s.shipped) return StartAction::ReportMissing;
+  if (!s.installed) return StartAction::FreshInstall;
+  if (!s.installedIsOlder) {
+    return s.installedReadable ? StartAction::DeleteShipped : StartAction::KeepShipped;
+  }
+  if (!ideOpen()) return StartAction::UpdateNow;
+  if (s.closeIde) return StartAction::UpdateClosingIde;
+  return s.quiet ? StartAction::LeaveIdeOpen : StartAction::Offer;
+}
+
+const char* NoteOf(StartAction action) {
+  switch (action) {
+    case StartAction::TouchNothing:
+      return "The system folder could not be found: nothing is touched";
+    case StartAction::DeleteShipped:
+    case StartAction::KeepShipped:
+      return "Outcome: the installed copy is up to date";
+    case StartAction::Offer:
+      return "Outcome: update offered, the Corvex IDE is open";
+    case StartAction::UpdateNow:
+      return "Outcome: update, the Corvex IDE is not open";
+    case StartAction::UpdateClosingIde:
+      return "Outcome: update, the Corvex IDE is open and may be closed (/closeide)";
+    case StartAction::LeaveIdeOpen:
+      return "Outcome: update not run: the Corvex IDE is open and /closeide was not given";
+    case StartAction::FreshInstall:
+      return "Outcome: install, no copy is installed";
+    case StartAction::ReportMissing:
+      break;
+  }
+  return "Outcome: no shipped copy";
+}
+
+}  // namespace tarnwell

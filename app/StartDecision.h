@@ -1,0 +1,39 @@
+#pragma once
+// What the start-up check does, from what it found: the copies, their versions, the system
+// folder, the IDE, and how the program was asked to run.
+
+#include <functional>
+
+namespace tarnwell {
+
+struct Situation {
+  bool systemFolderKnown = true;
+  bool shipped = false;    // a copy lies beside the program
+  bool installed = false;  // a copy is installed
+  // Both copies' versions were compared and the installed one is older.
+  bool installedIsOlder = false;
+  // The installed copy's version was read (an unreadable one proves nothing).
+  bool installedReadable = true;
+  bool quiet = false;
+  bool closeIde = false;
+};
+
+enum class StartAction {
+  TouchNothing,      // the system folder is unknown
+  DeleteShipped,     // up to date
+  KeepShipped,       // "up to date", but the installed copy's version cannot be read
+  Offer,             // the IDE is open: ask first
+  UpdateNow,         // the IDE is closed
+  UpdateClosingIde,  // the IDE is open and may be closed without asking (/closeide)
+  LeaveIdeOpen,      // an unattended run without /closeide: the update is not run
+  FreshInstall,      // nothing is installed
+  ReportMissing,     // nothing beside the program
+};
+
+// `ideOpen` is asked only where the answer matters: when an update is needed.
+StartAction DecideAtStart(const Situation& situation, const std::function<bool()>& ideOpen);
+
+// The log's line for the decision.
+const char* NoteOf(StartAction action);
+
+}  // namespace tarnwell

@@ -1,0 +1,63 @@
+#pragma once
+// Every text the status label shows, and nowhere else: the program composes them here, and the
+// tests compare what the window shows with what these give. Lines are joined by CR LF, with
+// none after the last; a line's trailing blank is part of the text.
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "app/FileWork.h"
+#include "app/RegistrationResult.h"
+
+namespace tarnwell::texts {
+
+inline constexpr char kNewLine[] = "\r\n";
+
+std::string JoinLines(std::initializer_list<std::string_view> lines);
+
+// ---- at start-up
+// The installed copy is older and the IDE is open (dark blue).
+std::string ConfirmUpdate(const std::string& installed, const std::string& shipped);
+// What became of the shipped copy when the installed one is as new: deleted, left because it
+// could not be deleted, or kept because the installed copy's version cannot be read.
+enum class ShippedCopy { Deleted, NotDeleted, Kept };
+std::string UpToDate(const std::string& installed, const std::string& shippedPath,
+                     const std::string& shipped, ShippedCopy fate);                  // red
+std::string Installed(const std::string& version);                                   // green
+std::string NotInstalled(const std::string& version);                                // red
+std::string NotRegistered(const std::string& version, const RegistrationResult& r);  // red
+std::string ReplacementMissing(const std::string& shippedPath);                      // red
+std::string NoSystemFolder();                                                        // red
+
+// What a fresh install of `shipped` ended with: installed and registered (green), or what
+// failed (red); `installed` is the version read after the install.
+std::string AfterInstall(FileWork work, const RegistrationResult& r, const std::string& shipped,
+                         const std::string& installed);
+
+// ---- the update
+std::string WaitingForIde();     // orange
+std::string UpdateInProgress();  // the colour stays
+// What the update from `from` to `to` ended with: updated and registered (green), or what
+// failed (red).
+std::string AfterUpdate(FileWork work, const RegistrationResult& r, const std::string& from,
+                        const std::string& to);
+std::string Updated(const std::string& from, const std::string& to);  // green
+std::string UpdatedNotRegistered(const std::string& version, const RegistrationResult& r);
+// The installed copy could not be removed: it is in use.
+std::string UpdateFailed();  // red
+// The new copy could not be put in place; the old one is back, or could not be put back.
+std::string Restored(const std::string& shipped, const std::string& installed, bool restored);
+// The new copy could not be put into the system folder beside the older one.
+std::string NotCopied(const std::string& installed);
+// The shipped copy is no longer the one whose version `checked` was read; `installed` stays
+// (with `update`), or nothing is installed.
+std::string Changed(const std::string& checked, const std::string& installed, bool update);
+std::string NoBackup(const std::string& installed);
+
+// Appended to an outcome when the IDE we closed could not be started again.
+inline constexpr char kStartIdeAgain[] = "Please start the Corvex IDE again";
+// "RegSvr32 exit code N", "RegSvr32 could not be started" or "RegSvr32 did not finish".
+std::string RegistrationLine(const RegistrationResult& r);
+
+}  // namespace tarnwell::texts

@@ -1,0 +1,29 @@
+#pragma once
+// The run's one report sink: lines go to the log file (when there is one), boxes to the screen
+// (unless the run is quiet) and to the log as well, traces to the debugger.
+
+#include <string>
+
+#include "app/Report.h"
+#include "win32/FileLog.h"
+
+namespace tarnwell::win32 {
+
+class RunReport final : public Report {
+ public:
+  // `showBoxes` is false for an unattended run, which must never wait for a person.
+  explicit RunReport(bool showBoxes) : showBoxes_(showBoxes) {}
+
+  // Opens the log; false when it cannot be written.
+  bool OpenLog(const std::string& path) { return log_.Open(path); }
+
+  void Note(const std::string& line) override { log_.Write(line); }
+  void Box(const std::string& title, const std::string& text, BoxIcon icon) override;
+  void Trace(std::string_view call, std::uint32_t code, bool hresult = false) override;
+
+ private:
+  bool showBoxes_;
+  FileLog log_;
+};
+
+}  // namespace tarnwell::win32
