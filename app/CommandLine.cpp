@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/StatusTexts.h"
+#include "app/Fill.h"
 
 namespace tarnwell {
 namespace {
@@ -68,26 +68,24 @@ CommandLine ParseCommandLine(std::span<const std::string> arguments) {
 }
 
 std::string UsageText() {
-  return texts::JoinLines({
-      "TarnwellUpdate.exe [/quiet] [/closeide] [/log <file>] [/?]",
-      "",
-      "/quiet      no window and no message box; ends as soon as the outcome is known",
-      "/closeide   close the Corvex IDE for the update without asking",
-      "/log <file> append every decision and step to <file> (UTF-8)",
-      "/?          show this text",
-      "",
-      "Exit codes:",
-      "0  the library is installed and current",
-      "1  no Quandrel.dll beside the program",
-      "2  the install, update or registration failed",
-      "3  the update was not run (cancelled, or the Corvex IDE stayed open)",
-      "4  another instance is running",
-      "5  the command line was not understood or the log could not be written",
-  });
+  return "TarnwellUpdate.exe [/quiet] [/closeide] [/log <file>] [/?]\r\n"
+         "\r\n"
+         "/quiet      no window and no message box; ends as soon as the outcome is known\r\n"
+         "/closeide   close the Corvex IDE for the update without asking\r\n"
+         "/log <file> append every decision and step to <file> (UTF-8)\r\n"
+         "/?          show this text\r\n"
+         "\r\n"
+         "Exit codes:\r\n"
+         "0  the library is installed and current\r\n"
+         "1  no Quandrel.dll beside the program\r\n"
+         "2  the install, update or registration failed\r\n"
+         "3  the update was not run (cancelled, or the Corvex IDE stayed open)\r\n"
+         "4  another instance is running\r\n"
+         "5  the command line was not understood or the log could not be written";
 }
 
 std::string NotUnderstoodText(const std::string& argument) {
-  return "Not understood: " + argument + texts::kNewLine + texts::kNewLine + UsageText();
+  return Fill("Not understood: %1\r\n\r\n%2", {argument, UsageText()});
 }
 
 std::string QuotedArguments(std::span<const std::string> arguments) {

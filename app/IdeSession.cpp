@@ -1,5 +1,6 @@
 #include "app/IdeSession.h"
 
+#include "app/Fill.h"
 #include "app/modDllUp.h"
 
 namespace tarnwell {
@@ -56,7 +57,7 @@ bool IdeSession::Restart(NativeWindow owner) {
   const std::string folder = folders_.GetProgramFilesFolder(owner);
   const std::string program = modDllUp::PathIn(folder, modDllUp::kIdeExecutable);
   if (!program.empty() && !files_.FileExists(program)) {
-    report_.Note("The Corvex IDE is not started again: " + program + " not found");
+    report_.Note(Fill("The Corvex IDE is not started again: %1 not found", {program}));
     return true;
   }
   if (!program.empty() && Launch(program)) return true;
@@ -66,21 +67,21 @@ bool IdeSession::Restart(NativeWindow owner) {
 
 bool IdeSession::Launch(const std::string& program) {
   if (!launcher_.IsElevated()) {
-    if (!launcher_.Launch(program, "\"" + program + "\"", kShowNormal,
+    if (!launcher_.Launch(program, Fill("\"%1\"", {program}), kShowNormal,
                           modDllUp::FolderOf(program))) {
       return false;
     }
-    report_.Note("Started the Corvex IDE again: " + program);
+    report_.Note(Fill("Started the Corvex IDE again: %1", {program}));
     return true;
   }
   // An elevated program never hands its rights to the IDE: the desktop's shell starts it as
   // the user; failing that, it runs with our rights stripped of administrator rights.
   if (launcher_.LaunchAsDesktopUser(program)) {
-    report_.Note("Started the Corvex IDE again as the desktop's user: " + program);
+    report_.Note(Fill("Started the Corvex IDE again as the desktop's user: %1", {program}));
     return true;
   }
   if (launcher_.LaunchAsNormalUser(program, kShowNormal)) {
-    report_.Note("Started the Corvex IDE again without administrator rights: " + program);
+    report_.Note(Fill("Started the Corvex IDE again without administrator rights: %1", {program}));
     return true;
   }
   return false;

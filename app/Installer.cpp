@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/Fill.h"
 #include "app/Registration.h"
 
 namespace tarnwell {
@@ -49,18 +50,19 @@ Installer::Outcome Installer::Stage() {
   const std::string checked = (shared_.NewDllSize ? std::to_string(*shared_.NewDllSize) : "?") +
                               " bytes, version " + shared_.NewDllVersion;
   if (!same) {
-    report_.Note("The copy holds " + found + ", not the " + checked +
-                 " that were checked: " + "the shipped copy has changed");
+    report_.Note(
+        Fill("The copy holds %1, not the %2 that were checked: the shipped copy has changed",
+             {found, checked}));
     RemoveIfPresent(staged_);
     return Outcome::Changed;
   }
-  report_.Note("Checked the copy: " + checked);
+  report_.Note(Fill("Checked the copy: %1", {checked}));
   if (!files_.CreateMarker(journal_)) {
-    report_.Note("Could not write the journal " + journal_);
+    report_.Note(Fill("Could not write the journal %1", {journal_}));
     RemoveHelperFiles();
     return Outcome::NotCopied;
   }
-  report_.Note("Wrote the journal " + journal_);
+  report_.Note(Fill("Wrote the journal %1", {journal_}));
   return Outcome::Installed;
 }
 
@@ -151,19 +153,20 @@ void Installer::RemoveIfPresent(const std::string& path) {
 
 bool Installer::Copy(const std::string& source, const std::string& destination) {
   const bool copied = files_.CopyNewFile(source, destination);
-  report_.Note((copied ? "Copied " : "Could not copy ") + source + " to " + destination);
+  report_.Note(Fill(copied ? "Copied %1 to %2" : "Could not copy %1 to %2", {source, destination}));
   return copied;
 }
 
 bool Installer::Rename(const std::string& source, const std::string& destination) {
   const bool renamed = files_.RenameFile(source, destination) && files_.FileExists(destination);
-  report_.Note((renamed ? "Renamed " : "Could not rename ") + source + " to " + destination);
+  report_.Note(
+      Fill(renamed ? "Renamed %1 to %2" : "Could not rename %1 to %2", {source, destination}));
   return renamed;
 }
 
 bool Installer::Remove(const std::string& path) {
   const bool removed = files_.RemoveFile(path);
-  report_.Note((removed ? "Removed " : "Could not remove ") + path);
+  report_.Note(Fill(removed ? "Removed %1" : "Could not remove %1", {path}));
   return removed;
 }
 

@@ -1,5 +1,6 @@
 #include "app/Registration.h"
 
+#include "app/Fill.h"
 #include "app/modDllUp.h"
 
 namespace tarnwell {
@@ -14,7 +15,7 @@ std::string RegSvr32Program(const std::string& systemDirectory) {
 std::string RegSvr32CommandLine(const std::string& systemDirectory, const std::string& switches,
                                 const std::string& libraryPath) {
   // Quoted, so that neither path can be split at a blank or searched for.
-  return "\"" + RegSvr32Program(systemDirectory) + "\" " + switches + " \"" + libraryPath + "\"";
+  return Fill("\"%1\" %2 \"%3\"", {RegSvr32Program(systemDirectory), switches, libraryPath});
 }
 
 RegistrationResult RegistrationTool::Run(const std::string& switches, const std::string& library) {
@@ -26,19 +27,21 @@ RegistrationResult RegistrationTool::Run(const std::string& switches, const std:
                   ? nullptr
                   : launcher_.Launch(program, RegSvr32CommandLine(directory, switches, library),
                                      kShowMinimized, directory);
-  const std::string what = "regsvr32 " + switches + " " + library + ": ";
+  const auto note = [&](std::string_view what) {
+    report_.Note(Fill("regsvr32 %1 %2: %3", {switches, library, what}));
+  };
   if (!tool) {
-    report_.Note(what + "could not be started");
+    note("could not be started");
     return {RegistrationResult::Kind::NotStarted};
   }
   std::optional<std::uint32_t> code;
   const auto ended = [&] { return (code = tool->ExitCode()).has_value(); };
   if (waiter_.Until(ended, kRegistrationLimitMs, tool->Waitable()) == WaitEnd::Done) {
-    report_.Note(what + "exit code " + std::to_string(*code));
+    note("exit code " + std::to_string(*code));
     return {RegistrationResult::Kind::Finished, *code};
   }
   tool->Terminate();
-  report_.Note(what + "did not finish within 60 s and was ended");
+  note("did not finish within 60 s and was ended");
   return {RegistrationResult::Kind::TimedOut};
 }
 

@@ -1,19 +1,86 @@
 #include "app/StatusTexts.h"
 
+#include "app/Fill.h"
+
 namespace tarnwell::texts {
 namespace {
 
-std::string Version(const std::string& version) { return "Version: " + version; }
-std::string DllVersion(const std::string& version) { return "Quandrel.dll Version: " + version; }
-
-constexpr char kUpdateError[] = "There was an Error while updating the Quandrel.dll";
-constexpr char kInstallError[] = "There was an Error while installing the Quandrel.dll";
-constexpr char kNotInstalledOrRegistered[] = "NOT INSTALLED OR REGISTERED";
-
-std::string StillThere(const std::string& installed, bool update) {
-  return update ? Version(installed) + " is still installed"
-                : std::string("Quandrel.dll ") + kNotInstalledOrRegistered;
-}
+// Each text whole, its lines joined by CR LF; "%1", "%2" are the values put in (app/Fill.h).
+constexpr char kConfirmUpdate[] =
+    "The current Quandrel.dll \r\n"
+    "Version: %1\r\n"
+    "Needs to be updated to\r\n"
+    "Version: %2\r\n"
+    "This programme requires the Corvex IDE to be closed down\r\n"
+    "Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll\r\n"
+    "Press 'Cancel' to Abort the Update of the Quandrel.dll";
+constexpr char kUpToDate[] =
+    "The current Quandrel.dll Version: %1\r\n"
+    "is upto date the\r\n"
+    "%2\r\n"
+    "Quandrel.dll Version: %3\r\n"
+    "%4";
+constexpr char kInstalled[] =
+    "Quandrel.dll \r\n"
+    "Version: %1\r\n"
+    "Installed and registered";
+constexpr char kNotInstalled[] =
+    "Quandrel.dll \r\n"
+    "Version: %1\r\n"
+    "NOT INSTALLED OR REGISTERED\r\n"
+    "SEE MANUAL INSTALLATION\r\n"
+    "in the Fennick Help file";
+constexpr char kNotRegistered[] =
+    "Quandrel.dll \r\n"
+    "Version: %1\r\n"
+    "Installed but NOT REGISTERED\r\n"
+    "%2";
+constexpr char kReplacementMissing[] =
+    "No Quandrel.dll found at\r\n"
+    "%1";
+constexpr char kNoSystemFolder[] =
+    "The system folder could not be found\r\n"
+    "Quandrel.dll has NOT been installed or updated";
+constexpr char kWaitingForIde[] =
+    "Waiting for the Corvex IDE\r\n"
+    "To be closed";
+constexpr char kUpdateInProgress[] =
+    "Update in progress\r\n"
+    "Please wait";
+constexpr char kUpdated[] =
+    "Quandrel.dll Version: %1\r\n"
+    "has being updated to\r\n"
+    "Quandrel.dll Version: %2";
+constexpr char kUpdatedNotRegistered[] =
+    "Quandrel.dll Version: %1\r\n"
+    "has been installed but NOT REGISTERED\r\n"
+    "%2";
+constexpr char kUpdateFailed[] =
+    "There was an Error while updating the Quandrel.dll\r\n"
+    "please make sure that 'No Application'\r\n"
+    "is referencing the Quandrel.dll";
+constexpr char kRestored[] =
+    "There was an Error while updating the Quandrel.dll\r\n"
+    "The new Version: %1 could not be installed\r\n"
+    "Version: %2 %3";
+constexpr char kNotCopied[] =
+    "There was an Error while updating the Quandrel.dll\r\n"
+    "The new copy could not be copied into the system folder\r\n"
+    "Version: %1 is still installed";
+constexpr char kChangedUpdate[] =
+    "There was an Error while updating the Quandrel.dll\r\n"
+    "The Quandrel.dll beside this programme has changed\r\n"
+    "since Version: %1 was checked\r\n"
+    "Version: %2 is still installed";
+constexpr char kChangedInstall[] =
+    "There was an Error while installing the Quandrel.dll\r\n"
+    "The Quandrel.dll beside this programme has changed\r\n"
+    "since Version: %1 was checked\r\n"
+    "Quandrel.dll NOT INSTALLED OR REGISTERED";
+constexpr char kNoBackup[] =
+    "There was an Error while updating the Quandrel.dll\r\n"
+    "No backup of Version: %1 could be made\r\n"
+    "Version: %1 is still installed";
 
 }  // namespace
 
@@ -29,10 +96,7 @@ std::string JoinLines(std::initializer_list<std::string_view> lines) {
 }
 
 std::string ConfirmUpdate(const std::string& installed, const std::string& shipped) {
-  return JoinLines({"The current Quandrel.dll ", Version(installed), "Needs to be updated to",
-                    Version(shipped), "This programme requires the Corvex IDE to be closed down",
-                    "Press 'OK' to Close the Corvex IDE and Update the Quandrel.dll",
-                    "Press 'Cancel' to Abort the Update of the Quandrel.dll"});
+  return Fill(kConfirmUpdate, {installed, shipped});
 }
 
 std::string UpToDate(const std::string& installed, const std::string& shippedPath,
@@ -40,18 +104,12 @@ std::string UpToDate(const std::string& installed, const std::string& shippedPat
   const char* line = fate == ShippedCopy::Kept      ? "has NOT been deleted"
                      : fate == ShippedCopy::Deleted ? "has been deleted"
                                                     : "could not be deleted";
-  return JoinLines({"The current " + DllVersion(installed), "is upto date the", shippedPath,
-                    DllVersion(shipped), line});
+  return Fill(kUpToDate, {installed, shippedPath, shipped, line});
 }
 
-std::string Installed(const std::string& version) {
-  return JoinLines({"Quandrel.dll ", Version(version), "Installed and registered"});
-}
+std::string Installed(const std::string& version) { return Fill(kInstalled, {version}); }
 
-std::string NotInstalled(const std::string& version) {
-  return JoinLines({"Quandrel.dll ", Version(version), kNotInstalledOrRegistered,
-                    "SEE MANUAL INSTALLATION", "in the Fennick Help file"});
-}
+std::string NotInstalled(const std::string& version) { return Fill(kNotInstalled, {version}); }
 
 std::string RegistrationLine(const RegistrationResult& r) {
   switch (r.kind) {
@@ -66,58 +124,41 @@ std::string RegistrationLine(const RegistrationResult& r) {
 }
 
 std::string NotRegistered(const std::string& version, const RegistrationResult& r) {
-  return JoinLines(
-      {"Quandrel.dll ", Version(version), "Installed but NOT REGISTERED", RegistrationLine(r)});
+  return Fill(kNotRegistered, {version, RegistrationLine(r)});
 }
 
 std::string ReplacementMissing(const std::string& shippedPath) {
-  return JoinLines({"No Quandrel.dll found at", shippedPath});
+  return Fill(kReplacementMissing, {shippedPath});
 }
 
-std::string NoSystemFolder() {
-  return JoinLines(
-      {"The system folder could not be found", "Quandrel.dll has NOT been installed or updated"});
-}
+std::string NoSystemFolder() { return kNoSystemFolder; }
 
-std::string WaitingForIde() { return JoinLines({"Waiting for the Corvex IDE", "To be closed"}); }
+std::string WaitingForIde() { return kWaitingForIde; }
 
-std::string UpdateInProgress() { return JoinLines({"Update in progress", "Please wait"}); }
+std::string UpdateInProgress() { return kUpdateInProgress; }
 
 std::string Updated(const std::string& from, const std::string& to) {
-  return JoinLines({DllVersion(from), "has being updated to", DllVersion(to)});
+  return Fill(kUpdated, {from, to});
 }
 
 std::string UpdatedNotRegistered(const std::string& version, const RegistrationResult& r) {
-  return JoinLines(
-      {DllVersion(version), "has been installed but NOT REGISTERED", RegistrationLine(r)});
+  return Fill(kUpdatedNotRegistered, {version, RegistrationLine(r)});
 }
 
-std::string UpdateFailed() {
-  return JoinLines(
-      {kUpdateError, "please make sure that 'No Application'", "is referencing the Quandrel.dll"});
-}
+std::string UpdateFailed() { return kUpdateFailed; }
 
 std::string Restored(const std::string& shipped, const std::string& installed, bool restored) {
-  return JoinLines(
-      {kUpdateError, "The new " + Version(shipped) + " could not be installed",
-       Version(installed) + (restored ? " has been restored" : " could NOT be restored")});
+  return Fill(kRestored,
+              {shipped, installed, restored ? "has been restored" : "could NOT be restored"});
 }
 
-std::string NotCopied(const std::string& installed) {
-  return JoinLines({kUpdateError, "The new copy could not be copied into the system folder",
-                    StillThere(installed, true)});
-}
+std::string NotCopied(const std::string& installed) { return Fill(kNotCopied, {installed}); }
 
 std::string Changed(const std::string& checked, const std::string& installed, bool update) {
-  return JoinLines({update ? kUpdateError : kInstallError,
-                    "The Quandrel.dll beside this programme has changed",
-                    "since " + Version(checked) + " was checked", StillThere(installed, update)});
+  return Fill(update ? kChangedUpdate : kChangedInstall, {checked, installed});
 }
 
-std::string NoBackup(const std::string& installed) {
-  return JoinLines({kUpdateError, "No backup of " + Version(installed) + " could be made",
-                    StillThere(installed, true)});
-}
+std::string NoBackup(const std::string& installed) { return Fill(kNoBackup, {installed}); }
 
 std::string AfterInstall(FileWork work, const RegistrationResult& r, const std::string& shipped,
                          const std::string& installed) {

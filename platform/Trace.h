@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 namespace tarnwell::platform {
 
 // "TarnwellUpdate: <call> failed, error <error>". Pass GetLastError() read right after the call.
@@ -12,5 +14,8 @@ void TraceFailure(const wchar_t* call, DWORD error);
 
 // For calls that answer an HRESULT rather than setting the last error.
 void TraceHresult(const wchar_t* call, HRESULT result);
+
+// The same for a name in ASCII, with an error code or (`hresult`) an HRESULT.
+void TraceFailure(std::string_view call, DWORD code, bool hresult);
 
 }  // namespace tarnwell::platform

@@ -4,7 +4,6 @@
 
 #include "app/Lines.h"
 #include "platform/Trace.h"
-#include "platform/WideText.h"
 #include "services/modGlobal.h"
 
 namespace tarnwell::win32 {
@@ -18,12 +17,7 @@ void RunReport::Box(const std::string& title, const std::string& text, BoxIcon i
 }
 
 void RunReport::Trace(std::string_view call, std::uint32_t code, bool hresult) {
-  const std::wstring name = platform::Widen(call);
-  if (hresult) {
-    platform::TraceHresult(name.c_str(), static_cast<HRESULT>(code));
-  } else {
-    platform::TraceFailure(name.c_str(), code);
-  }
+  platform::TraceFailure(call, code, hresult);
 }
 
 }  // namespace tarnwell::win32
