@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace tarnwell {
 
@@ -23,6 +24,23 @@ struct CommandLine {
 
 // Reads the arguments after the program's own name.
 CommandLine ParseCommandLine(std::span<const std::string> arguments);
+
+// True when a whole command line, as the process was given it, names the program and nothing
+// after it. The program's name is split off as the platform splits it: up to the next quotation
+// mark when it begins with one, else up to the first blank or tab. A plain start, the common
+// one, so needs no splitting at all.
+template <typename Char>
+bool OnlyTheProgram(std::basic_string_view<Char> line) {
+  std::size_t at = 0;
+  if (!line.empty() && line[0] == Char('"')) {
+    const auto close = line.find(Char('"'), 1);
+    at = close == line.npos ? line.size() : close + 1;
+  } else {
+    while (at < line.size() && line[at] != Char(' ') && line[at] != Char('\t')) ++at;
+  }
+  while (at < line.size() && (line[at] == Char(' ') || line[at] == Char('\t'))) ++at;
+  return at == line.size();
+}
 
 // The usage text: the switches and the exit codes, lines joined by CR LF.
 std::string UsageText();

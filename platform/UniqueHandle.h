@@ -62,7 +62,8 @@ using KernelHandle = UniqueHandle<HandleTraits<HANDLE, &::CloseHandle>>;  // pro
 using FileHandle =
     UniqueHandle<HandleTraits<HANDLE, &::CloseHandle, true>>;  // CreateFileW, snapshots
 using FindHandle = UniqueHandle<HandleTraits<HANDLE, &::FindClose, true>>;
-using Pidl = UniqueHandle<HandleTraits<LPITEMIDLIST, &::CoTaskMemFree>>;
+// ILFree rather than CoTaskMemFree: the same memory, and the program need not load COM for it.
+using Pidl = UniqueHandle<HandleTraits<LPITEMIDLIST, &::ILFree>>;
 using FontHandle = UniqueHandle<HandleTraits<HFONT, &::DeleteObject>>;
 using BrushHandle = UniqueHandle<HandleTraits<HBRUSH, &::DeleteObject>>;
 using BitmapHandle = UniqueHandle<HandleTraits<HBITMAP, &::DeleteObject>>;

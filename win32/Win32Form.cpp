@@ -204,9 +204,12 @@ void Win32Form::SetWindowWidth(float width) {
   }
 }
 
-int Win32Form::MinimumClientWidth() const {
+int Win32Form::MinimumClientWidth() {
+  if (minimumMeasuredAt_ == dpi_) return minimumClientWidth_;
   // The title bar as drawn at the window's own DPI, which on another monitor is not the system's.
   const NONCLIENTMETRICSW metrics = platform::NonClientMetricsForDpi(dpi_);
+  minimumMeasuredAt_ = dpi_;
+  minimumClientWidth_ = 0;
   if (metrics.cbSize == 0) return 0;
   const platform::FontHandle captionFont(::CreateFontIndirectW(&metrics.lfCaptionFont));
   const platform::WindowDc dc(Hwnd());
@@ -219,8 +222,10 @@ int Win32Form::MinimumClientWidth() const {
   }
   // The title bar spans the client area's width and also holds the small icon and the close
   // box, with a little air between.
-  return title.cx + platform::SystemMetricForDpi(SM_CXSMICON, dpi_) + metrics.iCaptionWidth +
-         static_cast<int>(std::lround(Scale().ToPixels(kTitleAirTwips)));
+  minimumClientWidth_ = title.cx + platform::SystemMetricForDpi(SM_CXSMICON, dpi_) +
+                        metrics.iCaptionWidth +
+                        static_cast<int>(std::lround(Scale().ToPixels(kTitleAirTwips)));
+  return minimumClientWidth_;
 }
 
 void Win32Form::SetWindowHeight(float height) {

@@ -61,8 +61,9 @@ class Win32Form final : public Form, public platform::Window<Win32Form> {
   TwipScale Scale() const { return TwipScale(dpi_); }
   // What the real frame adds to the client size, in pixels.
   SIZE FrameExtra() const;
-  // The narrowest client area whose window still shows the whole title, at the window's DPI.
-  int MinimumClientWidth() const;
+  // The narrowest client area whose window still shows the whole title, at the window's DPI;
+  // measured once for each DPI.
+  int MinimumClientWidth();
 
   FormEvents& events_;
   StatusLabel label_;
@@ -71,6 +72,8 @@ class Win32Form final : public Form, public platform::Window<Win32Form> {
   platform::FontHandle labelFont_;
   platform::FontHandle buttonFont_;
   UINT dpi_ = 96;
+  UINT minimumMeasuredAt_ = 0;
+  int minimumClientWidth_ = 0;
   HWND lastFocus_ = nullptr;
 };
 

@@ -46,7 +46,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   using namespace tarnwell;
   LoadLibrariesFromSystemFolderOnly();
 
-  const std::vector<std::string> arguments = platform::CommandLineArguments();
+  // A plain start, the common one, loads nothing to split its command line.
+  const std::vector<std::string> arguments = OnlyTheProgram<wchar_t>(::GetCommandLineW())
+                                                 ? std::vector<std::string>{}
+                                                 : platform::CommandLineArguments();
   const CommandLine line = ParseCommandLine(arguments);
   // The one sink for the log, the boxes and the traces; an unattended run shows no box.
   win32::RunReport report(!line.quiet);

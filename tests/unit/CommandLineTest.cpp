@@ -63,3 +63,21 @@ TEST(CommandLine, UsageNamesEverySwitchAndAllSixExitCodes) {
 
 }  // namespace
 }  // namespace tarnwell
+
+namespace tarnwell {
+namespace {
+
+TEST(CommandLine, APlainStartIsToldFromTheWholeLineAsThePlatformSplitsTheName) {
+  EXPECT_TRUE(OnlyTheProgram<char>("TarnwellUpdate.exe"));
+  EXPECT_TRUE(OnlyTheProgram<char>("\"C:\\Program Files\\Tarnwell\\TarnwellUpdate.exe\"  \t"));
+  EXPECT_TRUE(OnlyTheProgram<char>("\"C:\\unclosed quote /quiet"));
+  EXPECT_TRUE(OnlyTheProgram<char>(""));
+  EXPECT_FALSE(OnlyTheProgram<char>("TarnwellUpdate.exe /quiet"));
+  EXPECT_FALSE(OnlyTheProgram<char>("\"C:\\A B\\TarnwellUpdate.exe\" /log x"));
+  // Without quotes the name ends at the first blank, so the rest is an argument.
+  EXPECT_FALSE(OnlyTheProgram<char>("C:\\A B\\TarnwellUpdate.exe"));
+  EXPECT_FALSE(OnlyTheProgram<char>("\"C:\\A\"B.exe"));
+}
+
+}  // namespace
+}  // namespace tarnwell
