@@ -13,6 +13,7 @@
 #include "platform/WindowContract.h"
 #include "services/modGlobal.h"
 #include "win32/Controls.h"
+#include "win32/FormDesign.h"
 #include "win32/LabelAccessible.h"
 
 namespace tarnwell::win32 {
@@ -21,27 +22,7 @@ namespace {
 using platform::kCancelId;
 using platform::kLabelId;
 using platform::kOkId;
-
-// Design values, twips.
-constexpr RECT kLabelDesign{2055, 120, 2055 + 105, 120 + 195};
-constexpr RECT kOkDesign{1080, 1680, 1080 + 855, 1680 + 375};
-constexpr RECT kCancelDesign{240, 1680, 240 + 855, 1680 + 375};
-constexpr double kDesignClientWidth = 3105;
-constexpr double kDesignClientHeight = 2295;
-// Room between the title and the title bar's icon and close box.
-constexpr double kTitleAirTwips = 240;
-
-constexpr wchar_t kLabelFace[] = L"MS Sans Serif";
-constexpr double kLabelPoints = 8.25;
-constexpr wchar_t kButtonFace[] = L"Tahoma";
-constexpr double kButtonPoints = 9.75;
-
-HWND FirstVisible(std::initializer_list<HWND> candidates) {
-  for (HWND c : candidates) {
-    if (c && ::IsWindowVisible(c)) return c;
-  }
-  return nullptr;
-}
+using namespace design;
 
 }  // namespace
 
@@ -264,108 +245,8 @@ void Win32Form::Repaint() {
                  RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-void Win32Form::Unload() { Close(vbFormCode); }
-
-void Win32Form::Close(int unloadMode) {
-  if (!Exists()) return;
-  int cancel = 0;
-  events_.Form_QueryUnload(cancel, unloadMode);
-  // The handler may have yielded, and the window may have gone meanwhile.
-  if (cancel == 0 && Exists()) Destroy();
-}
-
 void Win32Form::SetTopMost(bool topmost) {
   if (Exists()) modGlobal::SetTopMost(Handle(), topmost);
-}
-
-void Win32Form::OnDpiChanged(UINT newDpi, const RECT& suggested) {
-  if (newDpi == 0 || !Exists()) return;
-  // Where each control stands in twips, read in the old scale before it changes.
-  struct Placed {
-    HWND control;
-    Bounds twips;
-  };
-  const Placed placed[] = {{label_.Window(), ControlBounds(Control::lblMessage)},
-                           {ok_, ControlBounds(Control::cmdOK)},
-                           {cancel_, ControlBounds(Control::cmdCancel)}};
-  dpi_ = newDpi;
-  // The suggested rectangle puts the window on the monitor it is moving to.
-  ::SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  CreateFonts();
-  const TwipScale scale = Scale();
-  for (const auto& [control, twips] : placed) {
-    if (!control) continue;
-    // The buttons keep their design size; the label measures its text in the new font below.
-    const RECT& design = control == cancel_ ? kCancelDesign : kOkDesign;
-    ::SetWindowPos(control, nullptr, scale.Pixels(twips.left), scale.Pixels(twips.top),
-                   scale.Pixels(design.right - design.left),
-                   scale.Pixels(design.bottom - design.top),
-                   SWP_NOZORDER | SWP_NOACTIVATE | (control == label_.Window() ? SWP_NOSIZE : 0));
-  }
-  label_.Fit();
-  // The controller lays the window out again, as it would have on a start at this scale.
-  events_.Form_DpiChanged();
-}
-
-void Win32Form::OnDestroyed() {
-  label_.Attach(nullptr);
-  ok_ = cancel_ = lastFocus_ = nullptr;
-}
-
-LRESULT Win32Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  const HWND window = Hwnd();
-  switch (message) {
-    case WM_COMMAND: {
-      // Only real button clicks count. Enter and Esc arrive as IDOK/IDCANCEL without a
-      // control; neither button is the default or the cancel button, so they do nothing.
-      const auto from = reinterpret_cast<HWND>(lParam);
-      if (HIWORD(wParam) == BN_CLICKED && from) {
-        if (LOWORD(wParam) == kOkId && from == ok_) {
-          events_.cmdOK_Click();
-        } else if (LOWORD(wParam) == kCancelId && from == cancel_) {
-          events_.cmdCancel_Click();
-        }
-      }
-      return 0;
-    }
-    case WM_DRAWITEM: {
-      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (wParam == kLabelId && item) {
-        label_.Draw(*item);
-        return TRUE;
-      }
-      break;
-    }
-    case WM_CLOSE:
-      Close(vbFormControlMenu);
-      return 0;
-    case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        const HWND focus = ::GetFocus();
-        if (focus && ::IsChild(window, focus)) lastFocus_ = focus;
-      }
-      break;
-    case WM_SETFOCUS: {
-      // The window itself takes no keys; the focus belongs on a button, the first in tab order.
-      HWND target = lastFocus_ && ::IsWindowVisible(lastFocus_) ? lastFocus_ : nullptr;
-      if (!target) target = FirstVisible({ok_, cancel_});
-      if (target) ::SetFocus(target);
-      return 0;
-    }
-    case WM_DPICHANGED:
-      if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
-        OnDpiChanged(LOWORD(wParam), *suggested);
-      }
-      return 0;
-    case WM_DESTROY:
-      // Wakes the main loop's GetMessage so that it sees the window gone.
-      ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0);
-      return 0;
-    default:
-      break;
-  }
-  return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace tarnwell::win32
