@@ -9,7 +9,9 @@
 namespace tarnwell {
 
 // Reads the versions of the copies that exist into `shared`, each through LastVersionInfo, and
-// writes both down in the log.
-void ReadCopies(modDllUp::SharedState& shared, Files& files, Report& report);
+// writes both down in the log. The shipped copy is read through `shipped`, the file held at its
+// path (null where none could be held: `state` says why).
+void ReadCopies(modDllUp::SharedState& shared, const Holding& shipped, Files& files,
+                Report& report);
 
 }  // namespace tarnwell

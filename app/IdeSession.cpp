@@ -15,10 +15,10 @@ void IdeSession::AskToClose() {
   tasks_.EndTask(kIdeCaption);
 }
 
-bool IdeSession::AwaitClosed(std::optional<std::uint64_t> windowLimitMs,
+bool IdeSession::AwaitClosed(std::optional<std::uint64_t> limitMs,
                              const std::function<bool()>& cancelled) {
-  constexpr std::uint64_t kProcessLimitMs = 10'000;
   const std::unique_ptr<Process> process = std::move(process_);
+  const std::uint64_t start = clock_.TickCount();
   bool waited = false;
   const auto windowGone = [&] {
     if (!IsOpen()) return true;
@@ -26,7 +26,22 @@ bool IdeSession::AwaitClosed(std::optional<std::uint64_t> windowLimitMs,
     waited = true;
     return false;
   };
-  switch (waiter_.Until(windowGone, windowLimitMs, 0, cancelled)) {
+  // After its window is gone the IDE may still hold the library: the library is not touched
+  // while its process runs. Both waits share the one limit.
+  const auto ended = [&] {
+    if (process->ExitCode()) return true;
+    if (!waited) report_.Note("Waiting for the Corvex IDE to end");
+    waited = true;
+    return false;
+  };
+  WaitEnd end = waiter_.Until(windowGone, limitMs, 0, cancelled);
+  if (end == WaitEnd::Done && process) {
+    const std::uint64_t spent = clock_.TickCount() - start;
+    std::optional<std::uint64_t> left;
+    if (limitMs) left = *limitMs > spent ? *limitMs - spent : 0;
+    end = waiter_.Until(ended, left, process->Waitable(), cancelled);
+  }
+  switch (end) {
     case WaitEnd::TimedOut:
       report_.Note("The Corvex IDE is still open after 60 s: nothing is changed");
       return false;
@@ -35,15 +50,6 @@ bool IdeSession::AwaitClosed(std::optional<std::uint64_t> windowLimitMs,
       return false;
     case WaitEnd::Done:
       break;
-  }
-  // After its window is gone the IDE may still hold the library for a moment.
-  if (process) {
-    const auto ended = [&] { return process->ExitCode().has_value(); };
-    if (waiter_.Until(ended, kProcessLimitMs, process->Waitable(), cancelled) ==
-        WaitEnd::Cancelled) {
-      NoteCancelled();
-      return false;
-    }
   }
   if (waited) report_.Note("The Corvex IDE has closed");
   return true;

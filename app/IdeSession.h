@@ -20,12 +20,13 @@ namespace tarnwell {
 
 class IdeSession {
  public:
-  IdeSession(Tasks& tasks, Files& files, Folders& folders, Launcher& launcher, Waiter& waiter,
-             Report& report)
+  IdeSession(Tasks& tasks, Files& files, Folders& folders, Launcher& launcher, Clock& clock,
+             Waiter& waiter, Report& report)
       : tasks_(tasks),
         files_(files),
         folders_(folders),
         launcher_(launcher),
+        clock_(clock),
         waiter_(waiter),
         report_(report) {}
 
@@ -34,11 +35,10 @@ class IdeSession {
   // Holds the IDE's process, so that it can be waited for once its window is gone, and asks
   // the window to close. The request yields once: handlers may run inside.
   void AskToClose();
-  // Waits until no window of the IDE is left and the process asked to close has ended (10 s at
-  // most), for `windowLimitMs` at most (none: until cancelled). False, and the reason logged,
-  // when the wait was cancelled or ran out.
-  bool AwaitClosed(std::optional<std::uint64_t> windowLimitMs,
-                   const std::function<bool()>& cancelled);
+  // Waits until no window of the IDE is left and the process asked to close has ended, for
+  // `limitMs` at most (none: until cancelled). False, and the reason logged, when the wait was
+  // cancelled or ran out.
+  bool AwaitClosed(std::optional<std::uint64_t> limitMs, const std::function<bool()>& cancelled);
   // Starts the IDE again without administrator rights. False when it could not be started and
   // the user has to; true also when its program is not there to start.
   bool Restart(NativeWindow owner);
@@ -51,6 +51,7 @@ class IdeSession {
   Files& files_;
   Folders& folders_;
   Launcher& launcher_;
+  Clock& clock_;
   Waiter& waiter_;
   Report& report_;
   std::unique_ptr<Process> process_;

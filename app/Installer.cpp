@@ -19,142 +19,191 @@ constexpr char kJournalSuffix[] = ".update-journal";
 bool Settled(const RegistrationResult& registration) {
   return registration.kind == RegistrationResult::Kind::Finished;
 }
+
+std::string Bytes(const std::optional<std::uint64_t>& size) {
+  return (size ? std::to_string(*size) : std::string("?")) + " bytes";
+}
 }  // namespace
 
-Installer::Installer(Files& files, SharedState& shared, RunTool runTool, Report& report)
+Installer::Installer(Files& files, SharedState& shared, HeldFile* shipped, RunTool runTool,
+                     Report& report)
     : files_(files),
       shared_(shared),
+      shipped_(shipped),
       runTool_(std::move(runTool)),
       report_(report),
-      staged_(shared.SystemDllPath + kStagedSuffix),
-      backup_(shared.SystemDllPath + kBackupSuffix),
-      journal_(shared.SystemDllPath + kJournalSuffix) {}
+      stagedPath_(shared.SystemDllPath + kStagedSuffix),
+      backupPath_(shared.SystemDllPath + kBackupSuffix),
+      journalPath_(shared.SystemDllPath + kJournalSuffix) {}
+
+std::string Installer::InTheWay() {
+  for (const std::string* path : {&stagedPath_, &backupPath_, &journalPath_}) {
+    const PathKind kind = files_.KindOf(*path);
+    if (kind == PathKind::Folder || kind == PathKind::ReadOnlyFile) {
+      report_.Note(Fill("%1 is in the way: %2",
+                        {*path, kind == PathKind::Folder ? "a folder" : "a read-only file"}));
+      return *path;
+    }
+  }
+  return {};
+}
 
 Installer::Outcome Installer::Stage() {
   // Created afresh in the system folder, the copy takes the folder's protection and is on the
-  // library's volume; from here on nobody but us can change it.
-  if (!Copy(shared_.NewDllPath, staged_)) {
-    RemoveIfPresent(staged_);
-    return Outcome::NotCopied;
-  }
-  // The shipped copy lies where a user can write: it may have changed since it was checked.
-  const auto size = files_.FileSize(staged_);
+  // library's volume; held from its first byte, nobody but us can open it.
+  staged_ = shipped_ ? files_.CopyNew(*shipped_, stagedPath_) : nullptr;
+  report_.Note(Fill(staged_ ? "Copied %1 to %2" : "Could not copy %1 to %2",
+                    {shared_.NewDllPath, stagedPath_}));
+  if (!staged_) return Outcome::NotCopied;
+  // What was copied must be what was compared and shown: the same size and version.
+  const auto size = staged_->Size();
   bool same = size && shared_.NewDllSize && *size == *shared_.NewDllSize;
-  std::string found = (size ? std::to_string(*size) : std::string("?")) + " bytes";
+  std::string found = Bytes(size);
   // A copy without a readable version was installed for what it is; its size is all there is.
   if (same && IsReadableVersion(shared_.NewDllVersion)) {
-    shared_.LastVersionInfo = files_.GetVersionInfo(staged_);
+    shared_.LastVersionInfo = staged_->Version();
     same = shared_.LastVersionInfo.FileVersion == shared_.NewDllVersion;
     found += ", version " + shared_.LastVersionInfo.FileVersion;
   }
-  const std::string checked = (shared_.NewDllSize ? std::to_string(*shared_.NewDllSize) : "?") +
-                              " bytes, version " + shared_.NewDllVersion;
+  const std::string checked = Bytes(shared_.NewDllSize) + ", version " + shared_.NewDllVersion;
   if (!same) {
     report_.Note(
         Fill("The copy holds %1, not the %2 that were checked: the shipped copy has changed",
              {found, checked}));
-    RemoveIfPresent(staged_);
+    RemoveHelper(staged_, stagedPath_);
     return Outcome::Changed;
   }
   report_.Note(Fill("Checked the copy: %1", {checked}));
-  if (!files_.CreateMarker(journal_)) {
-    report_.Note(Fill("Could not write the journal %1", {journal_}));
+  journal_ = files_.CreateMarker(journalPath_);
+  if (!journal_) {
+    report_.Note(Fill("Could not write the journal %1", {journalPath_}));
     RemoveHelperFiles();
     return Outcome::NotCopied;
   }
-  report_.Note(Fill("Wrote the journal %1", {journal_}));
+  report_.Note(Fill("Wrote the journal %1", {journalPath_}));
   return Outcome::Installed;
 }
 
 Installer::Result Installer::Install() {
-  if (const Outcome staged = Stage(); staged != Outcome::Installed) return {staged, {}};
-  if (!Rename(staged_, shared_.SystemDllPath)) {
+  if (std::string blocker = InTheWay(); !blocker.empty()) {
+    return {Outcome::InTheWay, {}, std::move(blocker)};
+  }
+  if (const Outcome staged = Stage(); staged != Outcome::Installed) return {staged, {}, {}};
+  if (!PutInPlace(staged_, stagedPath_)) {
     RemoveHelperFiles();
-    return {Outcome::NotCopied, {}};
+    return {Outcome::NotCopied, {}, {}};
   }
   return Finish();
 }
 
 Installer::Result Installer::Replace() {
   const std::string& installed = shared_.SystemDllPath;
-  if (const Outcome staged = Stage(); staged != Outcome::Installed) return {staged, {}};
+  if (std::string blocker = InTheWay(); !blocker.empty()) {
+    return {Outcome::InTheWay, {}, std::move(blocker)};
+  }
+  if (const Outcome staged = Stage(); staged != Outcome::Installed) return {staged, {}, {}};
 
   // Gone since it was checked: there is nothing to take out of the way.
   if (files_.FileExists(installed)) {
     // No backup, no delete: the old copy is not touched unless it can be put back.
-    if (!Copy(installed, backup_)) {
+    backup_ = files_.CopyNew(installed, backupPath_);
+    report_.Note(
+        Fill(backup_ ? "Copied %1 to %2" : "Could not copy %1 to %2", {installed, backupPath_}));
+    if (!backup_) {
       RemoveHelperFiles();
-      return {Outcome::NoBackup, {}};
+      return {Outcome::NoBackup, {}, {}};
     }
     runTool_(kUnregisterSwitches);
     files_.ShellDeleteFile(installed, shared_.MainWindowHandle);
     const bool deleted = !files_.FileExists(installed);
     report_.Note(deleted ? "Deleted the installed copy to the recycle bin"
                          : "The installed copy could not be deleted: it is in use");
-    if (!deleted) {
-      // Most likely in use: it stays, and works as before.
-      const RegistrationResult registration = runTool_(kRegisterSwitches);
-      if (Settled(registration)) RemoveHelperFiles();
-      return {Outcome::OldInUse, registration};
-    }
+    // Most likely in use: it stays, and works as before.
+    if (!deleted) return {Outcome::OldInUse, RegisterAndSettle(), {}};
   }
 
-  if (!Rename(staged_, installed)) {
-    if (!Rename(backup_, installed)) {
-      // The journal stays: the next start puts a copy in place.
-      return {Outcome::NotRestored, {}};
-    }
-    const RegistrationResult registration = runTool_(kRegisterSwitches);
-    if (Settled(registration)) RemoveHelperFiles();
-    return {Outcome::Restored, registration};
+  if (!PutInPlace(staged_, stagedPath_)) {
+    // The journal stays where nothing could be put back: the next start puts a copy in place.
+    if (!backup_ || !PutInPlace(backup_, backupPath_)) return {Outcome::NotRestored, {}, {}};
+    return {Outcome::Restored, RegisterAndSettle(), {}};
   }
-  return Finish();
+  Result done = Finish();
+  // The new copy would not register: the old one, which did, goes back.
+  if (backup_ && !done.registration.Succeeded()) return PutTheOldCopyBack(done.registration);
+  return done;
 }
 
 Installer::Result Installer::Finish() {
-  // The new copy is in place: the shipped one has been moved, whether or not it can be removed.
-  Remove(shared_.NewDllPath);
   const RegistrationResult registration = runTool_(kRegisterSwitches);
-  if (Settled(registration)) RemoveHelperFiles();
-  return {Outcome::Installed, registration};
+  if (registration.Succeeded() && shipped_) {
+    // The new copy is in place and works: the one beside the program has been moved in.
+    const bool removed = shipped_->Remove();
+    report_.Note(Fill(removed ? "Removed %1" : "Could not remove %1", {shared_.NewDllPath}));
+  }
+  if (registration.Succeeded() || (Settled(registration) && !backup_)) RemoveHelperFiles();
+  return {Outcome::Installed, registration, {}};
 }
 
-bool Installer::Recover() {
+Installer::Result Installer::PutTheOldCopyBack(const RegistrationResult& failed) {
+  report_.Note(Fill("The new copy could not be registered: putting Version: %1 back",
+                    {shared_.SystemDllVersion}));
+  // The old copy replaces the new one in one step (the new one's other copy is still beside the
+  // program). A file the program holds cannot be replaced: it lets go of the new copy first.
+  inPlace_.reset();
+  if (!PutInPlace(backup_, backupPath_)) {
+    // The new copy stays, unregistered; the journal stays too, so the next start tries again.
+    return {Outcome::Installed, failed, {}};
+  }
+  RegisterAndSettle();
+  return {Outcome::NotRegistered, failed, {}};
+}
+
+RegistrationResult Installer::RegisterAndSettle() {
+  const RegistrationResult registration = runTool_(kRegisterSwitches);
+  if (Settled(registration)) RemoveHelperFiles();
+  return registration;
+}
+
+Installer::Recovery Installer::Recover() {
   const std::string& installed = shared_.SystemDllPath;
-  if (!files_.FileExists(journal_)) {
-    const bool found = files_.FileExists(staged_) || files_.FileExists(backup_);
+  if (!files_.FileExists(journalPath_)) {
+    const bool found = files_.FileExists(stagedPath_) || files_.FileExists(backupPath_);
     if (found) report_.Note("Found the leftovers of an unfinished copy; nothing had been replaced");
     RemoveHelperFiles();
-    return found;
+    return {found, false, {}};
   }
   report_.Note("Found the journal of an interrupted install or update: settling it");
   if (!files_.FileExists(installed)) {
     // The staged copy was verified before the journal was written.
-    const bool renamed = files_.FileExists(staged_) && Rename(staged_, installed);
-    if (!renamed && files_.FileExists(backup_)) Rename(backup_, installed);
+    const bool renamed = files_.FileExists(stagedPath_) && Rename(stagedPath_, installed);
+    if (!renamed && files_.FileExists(backupPath_)) Rename(backupPath_, installed);
   }
   if (!files_.FileExists(installed)) {
     report_.Note("No copy could be put in place; the journal stays for the next start");
-    return true;
+    return {true, true, {}};
   }
-  if (Settled(runTool_(kRegisterSwitches))) RemoveHelperFiles();
-  return true;
+  RegistrationResult registration = runTool_(kRegisterSwitches);
+  // The copy in place would not register: where the old one is still at hand, it goes back.
+  if (Settled(registration) && !registration.Succeeded() && files_.FileExists(backupPath_) &&
+      Rename(backupPath_, installed)) {
+    registration = runTool_(kRegisterSwitches);
+  }
+  if (Settled(registration)) RemoveHelperFiles();
+  return {true, !registration.Succeeded(), registration};
 }
 
 void Installer::RemoveHelperFiles() {
-  RemoveIfPresent(staged_);
-  RemoveIfPresent(backup_);
-  RemoveIfPresent(journal_);
+  RemoveHelper(staged_, stagedPath_);
+  RemoveHelper(backup_, backupPath_);
+  RemoveHelper(journal_, journalPath_);
 }
 
-void Installer::RemoveIfPresent(const std::string& path) {
-  if (files_.FileExists(path)) Remove(path);
-}
-
-bool Installer::Copy(const std::string& source, const std::string& destination) {
-  const bool copied = files_.CopyNewFile(source, destination);
-  report_.Note(Fill(copied ? "Copied %1 to %2" : "Could not copy %1 to %2", {source, destination}));
-  return copied;
+void Installer::RemoveHelper(std::unique_ptr<HeldFile>& held, const std::string& path) {
+  // Held, it is removed through its handle; a leftover of an earlier run, by its path.
+  if (!held && !files_.FileExists(path)) return;
+  const bool removed = held ? held->Remove() : files_.RemoveFile(path);
+  held.reset();
+  report_.Note(Fill(removed ? "Removed %1" : "Could not remove %1", {path}));
 }
 
 bool Installer::Rename(const std::string& source, const std::string& destination) {
@@ -164,10 +213,13 @@ bool Installer::Rename(const std::string& source, const std::string& destination
   return renamed;
 }
 
-bool Installer::Remove(const std::string& path) {
-  const bool removed = files_.RemoveFile(path);
-  report_.Note(Fill(removed ? "Removed %1" : "Could not remove %1", {path}));
-  return removed;
+bool Installer::PutInPlace(std::unique_ptr<HeldFile>& helper, const std::string& from) {
+  const std::string& to = shared_.SystemDllPath;
+  const bool renamed = helper->RenameTo(to) && files_.FileExists(to);
+  report_.Note(Fill(renamed ? "Renamed %1 to %2" : "Could not rename %1 to %2", {from, to}));
+  // What was in place before, if anything held it, is gone with its name.
+  if (renamed) inPlace_ = std::move(helper);
+  return renamed;
 }
 
 }  // namespace tarnwell

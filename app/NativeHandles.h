@@ -10,5 +10,7 @@ namespace tarnwell {
 using NativeWindow = std::uintptr_t;
 // A native object a yield can wake on, such as a process; 0 means none.
 using NativeWaitable = std::uintptr_t;
+// A native open file; 0 means none.
+using NativeFile = std::uintptr_t;
 
 }  // namespace tarnwell

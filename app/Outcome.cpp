@@ -12,11 +12,11 @@ struct Row {
 };
 
 // In the order of the enumeration.
-constexpr std::array<Row, 13> kOutcomes{{
+constexpr std::array<Row, 14> kOutcomes{{
     {Outcome::Undecided, kDarkBlue, ExitCode::Current},
     {Outcome::NoSystemFolder, kRed, ExitCode::Failed},
     {Outcome::UpToDate, kRed, ExitCode::Current},
-    {Outcome::InstalledUnreadable, kRed, ExitCode::Failed},
+    {Outcome::VersionUnreadable, kRed, ExitCode::Failed},
     {Outcome::Offered, kDarkBlue, ExitCode::Cancelled},
     {Outcome::Cancelled, kDarkBlue, ExitCode::Cancelled},
     {Outcome::Installed, kGreen, ExitCode::Current},
@@ -24,6 +24,7 @@ constexpr std::array<Row, 13> kOutcomes{{
     {Outcome::Updated, kGreen, ExitCode::Current},
     {Outcome::NotUpdated, kRed, ExitCode::Failed},
     {Outcome::ReplacementMissing, kRed, ExitCode::NoReplacement},
+    {Outcome::Refused, kRed, ExitCode::Failed},
     {Outcome::AlreadyRunning, kDarkBlue, ExitCode::AlreadyRunning},
     {Outcome::NotUnderstood, kDarkBlue, ExitCode::NotUnderstood},
 }};

@@ -23,19 +23,20 @@ enum class ExitCode : int {
 };
 
 enum class Outcome {
-  Undecided,            // nothing has been decided yet
-  NoSystemFolder,       // the system folder cannot be found: nothing is touched
-  UpToDate,             // the installed copy is as new: the shipped one is deleted
-  InstalledUnreadable,  // the installed copy's version cannot be read: the shipped one is kept
-  Offered,              // the update waits for the user to let the IDE be closed
-  Cancelled,            // the update was cancelled, or the IDE stayed open
-  Installed,            // no copy was installed; the shipped one is in place and registered
-  NotInstalled,         // ... but it could not be put in place, or registered
-  Updated,              // the older copy was replaced and the new one registered
-  NotUpdated,           // ... but the update or its registration failed
-  ReplacementMissing,   // no shipped copy beside the program
-  AlreadyRunning,       // another instance runs
-  NotUnderstood,        // the command line or the log file
+  Undecided,           // nothing has been decided yet
+  NoSystemFolder,      // the system folder cannot be found: nothing is touched
+  UpToDate,            // the installed copy is as new: the shipped one is deleted
+  VersionUnreadable,   // a copy's version cannot be read: the shipped one is kept
+  Offered,             // the update waits for the user to let the IDE be closed
+  Cancelled,           // the update was cancelled, or the IDE stayed open
+  Installed,           // no copy was installed; the shipped one is in place and registered
+  NotInstalled,        // ... but it could not be put in place, or registered
+  Updated,             // the older copy was replaced and the new one registered
+  NotUpdated,          // ... but the update or its registration failed
+  ReplacementMissing,  // no shipped copy beside the program
+  Refused,             // the shipped copy is not one to install: nothing is touched
+  AlreadyRunning,      // another instance runs
+  NotUnderstood,       // the command line or the log file
 };
 
 ExitCode ExitCodeOf(Outcome outcome);

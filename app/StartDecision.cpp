@@ -5,9 +5,11 @@ namespace tarnwell {
 StartAction DecideAtStart(const Situation& s, const std::function<bool()>& ideOpen) {
   if (!s.systemFolderKnown) return StartAction::TouchNothing;
   if (!s.shipped) return StartAction::ReportMissing;
+  if (!s.shippedPlain) return StartAction::RefuseShipped;
   if (!s.installed) return StartAction::FreshInstall;
   if (!s.installedIsOlder) {
-    return s.installedReadable ? StartAction::DeleteShipped : StartAction::KeepShipped;
+    return s.installedReadable && s.shippedReadable ? StartAction::DeleteShipped
+                                                    : StartAction::KeepShipped;
   }
   if (!ideOpen()) return StartAction::UpdateNow;
   if (s.closeIde) return StartAction::UpdateClosingIde;
@@ -21,6 +23,8 @@ const char* NoteOf(StartAction action) {
     case StartAction::DeleteShipped:
     case StartAction::KeepShipped:
       return "Outcome: the installed copy is up to date";
+    case StartAction::RefuseShipped:
+      return "Outcome: the shipped copy is not a plain file: nothing is touched";
     case StartAction::Offer:
       return "Outcome: update offered, the Corvex IDE is open";
     case StartAction::UpdateNow:

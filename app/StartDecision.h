@@ -8,12 +8,15 @@ namespace tarnwell {
 
 struct Situation {
   bool systemFolderKnown = true;
-  bool shipped = false;    // a copy lies beside the program
+  bool shipped = false;  // a copy lies beside the program
+  // It is a plain file, not a link or a file with a second name, and could be held.
+  bool shippedPlain = true;
   bool installed = false;  // a copy is installed
   // Both copies' versions were compared and the installed one is older.
   bool installedIsOlder = false;
-  // The installed copy's version was read (an unreadable one proves nothing).
+  // Both copies' versions were read (an unreadable one proves nothing).
   bool installedReadable = true;
+  bool shippedReadable = true;
   bool quiet = false;
   bool closeIde = false;
 };
@@ -21,7 +24,8 @@ struct Situation {
 enum class StartAction {
   TouchNothing,      // the system folder is unknown
   DeleteShipped,     // up to date
-  KeepShipped,       // "up to date", but the installed copy's version cannot be read
+  KeepShipped,       // "up to date", but a copy's version cannot be read
+  RefuseShipped,     // the shipped copy is not a plain file: nothing is touched
   Offer,             // the IDE is open: ask first
   UpdateNow,         // the IDE is closed
   UpdateClosingIde,  // the IDE is open and may be closed without asking (/closeide)

@@ -77,6 +77,30 @@ constexpr char kChangedInstall[] =
     "The Quandrel.dll beside this programme has changed\r\n"
     "since Version: %1 was checked\r\n"
     "Quandrel.dll NOT INSTALLED OR REGISTERED";
+constexpr char kInTheWayUpdate[] =
+    "There was an Error while updating the Quandrel.dll\r\n"
+    "%1 is in the way\r\n"
+    "(a folder, or a file that is read-only)\r\n"
+    "Version: %2 is still installed";
+constexpr char kInTheWayInstall[] =
+    "There was an Error while installing the Quandrel.dll\r\n"
+    "%1 is in the way\r\n"
+    "(a folder, or a file that is read-only)\r\n"
+    "Quandrel.dll NOT INSTALLED OR REGISTERED";
+constexpr char kNewNotRegistered[] =
+    "There was an Error while updating the Quandrel.dll\r\n"
+    "The new Version: %1 could not be registered (%3)\r\n"
+    "Version: %2 is still installed and registered";
+constexpr char kNotAPlainFile[] =
+    "The Quandrel.dll beside this programme is not a plain file\r\n"
+    "%1\r\n"
+    "(a link, or a file with a second name)\r\n"
+    "It has NOT been installed";
+constexpr char kCannotBeRead[] =
+    "The Quandrel.dll beside this programme cannot be read\r\n"
+    "%1\r\n"
+    "It has NOT been installed";
+constexpr char kNotSettled[] = "An interrupted update could not be finished: %1";
 constexpr char kNoBackup[] =
     "There was an Error while updating the Quandrel.dll\r\n"
     "No backup of Version: %1 could be made\r\n"
@@ -160,18 +184,40 @@ std::string Changed(const std::string& checked, const std::string& installed, bo
 
 std::string NoBackup(const std::string& installed) { return Fill(kNoBackup, {installed}); }
 
+std::string InTheWay(const std::string& path, const std::string& installed, bool update) {
+  return Fill(update ? kInTheWayUpdate : kInTheWayInstall, {path, installed});
+}
+
+std::string NewNotRegistered(const std::string& shipped, const std::string& installed,
+                             const RegistrationResult& r) {
+  return Fill(kNewNotRegistered, {shipped, installed, RegistrationLine(r)});
+}
+
+std::string ShippedRefused(const std::string& shippedPath, Holding::State state) {
+  return Fill(state == Holding::State::NotPlain ? kNotAPlainFile : kCannotBeRead, {shippedPath});
+}
+
+std::string NotSettled(const RegistrationResult& r) {
+  return Fill(kNotSettled, {RegistrationLine(r)});
+}
+
 std::string AfterInstall(FileWork work, const RegistrationResult& r, const std::string& shipped,
-                         const std::string& installed) {
+                         const std::string& installed, const std::string& inTheWay) {
   if (work == FileWork::Changed) return Changed(shipped, installed, false);
+  if (work == FileWork::InTheWay) return InTheWay(inTheWay, installed, false);
   if (work != FileWork::Installed) return NotInstalled(installed);
   return r.Succeeded() ? Installed(installed) : NotRegistered(installed, r);
 }
 
 std::string AfterUpdate(FileWork work, const RegistrationResult& r, const std::string& from,
-                        const std::string& to) {
+                        const std::string& to, const std::string& inTheWay) {
   switch (work) {
     case FileWork::Installed:
       break;
+    case FileWork::InTheWay:
+      return InTheWay(inTheWay, from, true);
+    case FileWork::NotRegistered:
+      return NewNotRegistered(to, from, r);
     case FileWork::NotCopied:
       return NotCopied(from);
     case FileWork::Changed:

@@ -9,6 +9,7 @@
 
 #include "app/FileWork.h"
 #include "app/RegistrationResult.h"
+#include "app/system/Files.h"
 
 namespace tarnwell::texts {
 
@@ -31,9 +32,15 @@ std::string ReplacementMissing(const std::string& shippedPath);                 
 std::string NoSystemFolder();                                                        // red
 
 // What a fresh install of `shipped` ended with: installed and registered (green), or what
-// failed (red); `installed` is the version read after the install.
+// failed (red); `installed` is the version read after the install, `inTheWay` what kept it
+// from being made.
 std::string AfterInstall(FileWork work, const RegistrationResult& r, const std::string& shipped,
-                         const std::string& installed);
+                         const std::string& installed, const std::string& inTheWay);
+// The Quandrel.dll beside the program is not a plain file (a link, or a file with a second
+// name), or cannot be opened: it is not used, and nothing is touched.
+std::string ShippedRefused(const std::string& shippedPath, Holding::State state);  // red
+// Added to whatever the start shows when an interrupted update could not be settled.
+std::string NotSettled(const RegistrationResult& r);
 
 // ---- the update
 std::string WaitingForIde();     // orange
@@ -41,7 +48,7 @@ std::string UpdateInProgress();  // the colour stays
 // What the update from `from` to `to` ended with: updated and registered (green), or what
 // failed (red).
 std::string AfterUpdate(FileWork work, const RegistrationResult& r, const std::string& from,
-                        const std::string& to);
+                        const std::string& to, const std::string& inTheWay);
 std::string Updated(const std::string& from, const std::string& to);  // green
 std::string UpdatedNotRegistered(const std::string& version, const RegistrationResult& r);
 // The installed copy could not be removed: it is in use.
@@ -54,6 +61,11 @@ std::string NotCopied(const std::string& installed);
 // (with `update`), or nothing is installed.
 std::string Changed(const std::string& checked, const std::string& installed, bool update);
 std::string NoBackup(const std::string& installed);
+// A helper file's name (`path`) is taken by a folder or a read-only file.
+std::string InTheWay(const std::string& path, const std::string& installed, bool update);
+// The new copy would not register, so the old one was put back and registered.
+std::string NewNotRegistered(const std::string& shipped, const std::string& installed,
+                             const RegistrationResult& r);
 
 // Appended to an outcome when the IDE we closed could not be started again.
 inline constexpr char kStartIdeAgain[] = "Please start the Corvex IDE again";

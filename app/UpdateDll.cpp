@@ -66,8 +66,9 @@ void frmDllLoadTest::ReportUpdate(const Installer::Result& replaced) {
   outcome_ = updated ? Outcome::Updated : Outcome::NotUpdated;
   CancelRequested = false;
   if (!form_->Exists()) return;
-  SetLabel(ColourOf(outcome_), texts::AfterUpdate(replaced.outcome, replaced.registration,
-                                                  shared_.SystemDllVersion, shared_.NewDllVersion));
+  SetLabel(ColourOf(outcome_),
+           texts::AfterUpdate(replaced.outcome, replaced.registration, shared_.SystemDllVersion,
+                              shared_.NewDllVersion, replaced.inTheWay));
   form_->SetVisible(Control::cmdOK, true);
   form_->SetVisible(Control::cmdCancel, false);
   UpdateNeeded = false;

@@ -13,7 +13,7 @@ frmDllLoadTest::frmDllLoadTest(const Services& services, RunSettings settings)
       settings_(settings),
       waiter_(s_.clock, s_.pump),
       registration_(s_.folders, s_.launcher, waiter_, s_.report),
-      ide_(s_.tasks, s_.files, s_.folders, s_.launcher, waiter_, s_.report) {}
+      ide_(s_.tasks, s_.files, s_.folders, s_.launcher, s_.clock, waiter_, s_.report) {}
 
 // ---------------------------------------------------------------------------------------------
 // Start-up (the update itself, which start-up and OK both run, is in UpdateDll.cpp)
@@ -49,31 +49,43 @@ void frmDllLoadTest::Form_Load(Form& form) {
   shared_.NewDllPath = PathIn(s_.folders.ProgramFolder(), kDllName);
   shared_.SystemDllPath = PathIn(s_.folders.GetSystemFolder(shared_.MainWindowHandle), kDllName);
 
-  const StartAction action = DecideAtStart(LookAround(), [this] { return ide_.IsOpen(); });
+  Situation found{.systemFolderKnown = false};
+  if (!shared_.SystemDllPath.empty()) {
+    if (!Settle()) return;
+    found = LookAround();
+  }
+  const StartAction action = DecideAtStart(found, [this] { return ide_.IsOpen(); });
   Note(NoteOf(action));
   CarryOut(action);
   // An unattended run that leaves the IDE alone has nothing to show.
   if (form.Exists() && action != StartAction::LeaveIdeOpen) form.Show();
 }
 
-Situation frmDllLoadTest::LookAround() {
-  Situation found{.quiet = settings_.quiet, .closeIde = settings_.closeIde};
-  if (shared_.SystemDllPath.empty()) {
-    found.systemFolderKnown = false;
-    return found;
-  }
+bool frmDllLoadTest::Settle() {
   // Work a previous run left unfinished is settled before anything is compared.
   Installer recovery = MakeInstaller();
   if (recovery.Interrupted()) ShowWorking();
-  recovery.Recover();
+  const Installer::Recovery settled = recovery.Recover();
+  notSettled_ = settled.failed;
+  settling_ = settled.registration;
+  if (settings_.quiet || form_->Exists()) return true;
+  Note("The window was closed while an interrupted update was settled: nothing more is done");
+  outcome_ = Outcome::Cancelled;
+  return false;
+}
 
-  ReadCopies(shared_, s_.files, s_.report);
+Situation frmDllLoadTest::LookAround() {
   Files& files = s_.files;
+  shipped_ = files.Hold(shared_.NewDllPath);
+  ReadCopies(shared_, shipped_, files, s_.report);
+  Situation found{.quiet = settings_.quiet, .closeIde = settings_.closeIde};
+  found.shipped = shipped_.state != Holding::State::Missing;
+  found.shippedPlain = shipped_.state == Holding::State::Held;
   found.installed = files.FileExists(shared_.SystemDllPath);
-  found.shipped = files.FileExists(shared_.NewDllPath);
-  if (found.installed && found.shipped) UpdateNeeded = InstalledCopyIsOlder(shared_);
+  if (found.installed && found.shippedPlain) UpdateNeeded = InstalledCopyIsOlder(shared_);
   found.installedIsOlder = UpdateNeeded;
   found.installedReadable = IsReadableVersion(shared_.SystemDllVersion);
+  found.shippedReadable = IsReadableVersion(shared_.NewDllVersion);
   return found;
 }
 
@@ -84,6 +96,9 @@ void frmDllLoadTest::CarryOut(StartAction action) {
     case StartAction::DeleteShipped:
     case StartAction::KeepShipped:
       return UpToDate(action == StartAction::KeepShipped);
+    case StartAction::RefuseShipped:
+      return ShowOutcome(Outcome::Refused,
+                         texts::ShippedRefused(shared_.NewDllPath, shipped_.state));
     case StartAction::Offer:
       return ConfirmUpdate();
     case StartAction::UpdateNow:
@@ -106,7 +121,7 @@ void frmDllLoadTest::CarryOut(StartAction action) {
 
 Installer frmDllLoadTest::MakeInstaller() {
   return Installer(
-      s_.files, shared_,
+      s_.files, shared_, shipped_.file.get(),
       [this](const char* switches) { return registration_.Run(switches, shared_.SystemDllPath); },
       s_.report);
 }
@@ -123,9 +138,13 @@ void frmDllLoadTest::ShowWorking() {
   form_->Repaint();
 }
 
+std::string frmDllLoadTest::WithSettling(const std::string& text) const {
+  return notSettled_ ? text + texts::kNewLine + texts::NotSettled(settling_) : text;
+}
+
 void frmDllLoadTest::ShowOutcome(Outcome outcome, const std::string& text) {
   outcome_ = outcome;
-  SetLabel(ColourOf(outcome), text);
+  SetLabel(notSettled_ ? kRed : ColourOf(outcome), WithSettling(text));
   // OK as designed, also where the window showed the work without buttons.
   if (form_->Exists()) form_->SetVisible(Control::cmdOK, true);
   Resize();
@@ -135,7 +154,7 @@ void frmDllLoadTest::ShowOutcome(Outcome outcome, const std::string& text) {
 void frmDllLoadTest::ConfirmUpdate() {
   outcome_ = Outcome::Offered;  // closing now would leave the update undone
   SetLabel(ColourOf(outcome_),
-           texts::ConfirmUpdate(shared_.SystemDllVersion, shared_.NewDllVersion));
+           WithSettling(texts::ConfirmUpdate(shared_.SystemDllVersion, shared_.NewDllVersion)));
   // OK as designed, also after the window showed an interrupted update being settled.
   form_->SetVisible(Control::cmdOK, true);
   form_->SetVisible(Control::cmdCancel, true);
@@ -144,15 +163,15 @@ void frmDllLoadTest::ConfirmUpdate() {
 }
 
 void frmDllLoadTest::UpToDate(bool keepShipped) {
-  // An installed copy whose version cannot be read is no proof that it is current: the
-  // shipped copy is then kept, so that a good copy of the library remains.
-  if (!keepShipped) s_.files.ShellDeleteFile(shared_.NewDllPath, shared_.MainWindowHandle);
-  const bool deleted = !keepShipped && !s_.files.FileExists(shared_.NewDllPath);
-  Note(keepShipped ? "Kept the shipped copy: the installed copy's version cannot be read"
+  // A copy whose version cannot be read is no proof that the installed one is current: the
+  // shipped copy is then kept, so that a good copy of the library remains. It is deleted
+  // through the handle it is held by: no other file, whatever its path now leads to.
+  const bool deleted = !keepShipped && shipped_.file->Recycle(shared_.MainWindowHandle);
+  Note(keepShipped ? "Kept the shipped copy: a copy's version cannot be read"
        : deleted   ? "Deleted the shipped copy to the recycle bin"
                    : "The shipped copy could not be deleted");
   using Fate = texts::ShippedCopy;
-  ShowOutcome(keepShipped ? Outcome::InstalledUnreadable : Outcome::UpToDate,
+  ShowOutcome(keepShipped ? Outcome::VersionUnreadable : Outcome::UpToDate,
               texts::UpToDate(shared_.SystemDllVersion, shared_.NewDllPath, shared_.NewDllVersion,
                               keepShipped ? Fate::Kept
                               : deleted   ? Fate::Deleted
@@ -169,7 +188,7 @@ void frmDllLoadTest::FreshInstall() {
   ShowOutcome(
       installed && done.registration.Succeeded() ? Outcome::Installed : Outcome::NotInstalled,
       texts::AfterInstall(done.outcome, done.registration, shared_.NewDllVersion,
-                          shared_.SystemDllVersion));
+                          shared_.SystemDllVersion, done.inTheWay));
 }
 
 // ---------------------------------------------------------------------------------------------

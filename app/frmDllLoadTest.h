@@ -51,8 +51,13 @@ class frmDllLoadTest final : public FormEvents {
   // Cancel closes the window at once; while false, it only asks the wait for the IDE to stop.
   bool CancelRequested = false;
 
-  // The process's exit code for the state the program is in now.
-  ExitCode Result() const { return ExitCodeOf(outcome_); }
+  // The process's exit code for the state the program is in now. An interrupted update that
+  // could not be settled leaves the library unregistered: that is a failure, unless this run
+  // has since put a registered copy in place.
+  ExitCode Result() const {
+    const bool registered = outcome_ == Outcome::Installed || outcome_ == Outcome::Updated;
+    return notSettled_ && !registered ? ExitCode::Failed : ExitCodeOf(outcome_);
+  }
   // True once EndProcess has been asked for (an Instance that returns from it lets callers see).
   bool Ended() const { return ended_; }
   const modDllUp::SharedState& Shared() const { return shared_; }
@@ -60,7 +65,11 @@ class frmDllLoadTest final : public FormEvents {
  private:
   void CenterForm();
   void EndAsSecondInstance();
-  // Reads both copies' versions and what else the decision at start needs.
+  // Finishes or undoes what an interrupted run left; false when the window was closed meanwhile,
+  // which ends the run.
+  bool Settle();
+  // Holds the shipped copy, reads both copies' versions and what else the decision at start
+  // needs.
   Situation LookAround();
   void CarryOut(StartAction action);
 
@@ -69,6 +78,8 @@ class frmDllLoadTest final : public FormEvents {
   void UpToDate(bool keepShipped);
   void FreshInstall();
   void ShowOutcome(Outcome outcome, const std::string& text);
+  // `text`, and a line more when an interrupted update could not be settled.
+  std::string WithSettling(const std::string& text) const;
   // Before file work that may take a while: the window shows "Update in progress" without
   // buttons, so that nobody waits on nothing and starts the program a second time.
   void ShowWorking();
@@ -97,7 +108,12 @@ class frmDllLoadTest final : public FormEvents {
   WindowLayout layout_;
   Form* form_ = nullptr;
   modDllUp::SharedState shared_;
+  // The shipped copy, held from the moment it is first looked at until the program ends.
+  Holding shipped_;
   Outcome outcome_ = Outcome::Undecided;
+  // Settling an interrupted update failed, with this registration.
+  bool notSettled_ = false;
+  RegistrationResult settling_;
   bool ended_ = false;
   bool updating_ = false;
 };

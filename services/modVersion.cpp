@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/PeVersion.h"
 #include "platform/DllSearch.h"
 #include "platform/SystemProc.h"
 #include "platform/UniqueHandle.h"
@@ -98,6 +99,33 @@ VersionInfo GetVersionInfo(Report& report, const std::string& path) {
       ComposeVersionInfo(std::span<const std::uint8_t>(fixed.data(), available));
   if (!info) return Fail(report, kFixedInfoFailed);
   return *info;
+}
+
+VersionInfo GetVersionInfo(Report& report, HANDLE file) {
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file, &size)) return Fail(report, kNoVersionInfo);
+  const ReadAt read = [file](std::uint64_t offset, std::span<std::uint8_t> into) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    return ::ReadFile(file, into.data(), static_cast<DWORD>(into.size()), &got, &at) &&
+           got == into.size();
+  };
+  using Found = FixedBlock::Found;
+  const FixedBlock block = FindFixedBlock(read, static_cast<std::uint64_t>(size.QuadPart));
+  switch (block.found) {
+    case Found::NoResource:
+      return Fail(report, kNoVersionInfo);
+    case Found::ReadFailed:
+      return Fail(report, kVersionReadFailed);
+    case Found::NoFixedBlock:
+      return Fail(report, kFixedInfoFailed);
+    case Found::Block:
+      break;
+  }
+  const std::optional<VersionInfo> info = ComposeVersionInfo(block.bytes);
+  return info ? *info : Fail(report, kFixedInfoFailed);
 }
 
 }  // namespace tarnwell::modVersion

@@ -71,4 +71,13 @@ std::wstring ShippedCopyChanged(const std::wstring& checked, const std::wstring&
   return Widen(texts::Changed(Narrow(checked), Narrow(installed), true));
 }
 
+std::wstring NewNotRegistered(const std::wstring& shipped, const std::wstring& installed,
+                              int exitCode) {
+  return Widen(texts::NewNotRegistered(Narrow(shipped), Narrow(installed), ExitedWith(exitCode)));
+}
+
+std::wstring NotAPlainFile(const std::wstring& shippedPath) {
+  return Widen(texts::ShippedRefused(Narrow(shippedPath), Holding::State::NotPlain));
+}
+
 }  // namespace tarnwell::e2e

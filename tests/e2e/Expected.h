@@ -61,5 +61,11 @@ std::wstring InUse();
 std::wstring NotCopiedIn(const std::wstring& installed);
 // The shipped copy is no longer the one whose version `checked` was read; `installed` stays.
 std::wstring ShippedCopyChanged(const std::wstring& checked, const std::wstring& installed);
+// The new copy `shipped` would not register: `installed` is back, registered (exit code of the
+// failed registration given).
+std::wstring NewNotRegistered(const std::wstring& shipped, const std::wstring& installed,
+                              int exitCode);
+// The Quandrel.dll at `shippedPath` is a link, a folder or has a second name: not used.
+std::wstring NotAPlainFile(const std::wstring& shippedPath);
 
 }  // namespace tarnwell::e2e

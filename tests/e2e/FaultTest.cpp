@@ -326,19 +326,22 @@ TEST(FaultSystemFolderReadOnly, UpdateTouchesNothing) {
   ExpectLibraryKept(s);
 }
 
-TEST(FaultRegistration, FailingRegisterOfTheNewCopyIsReportedWithRegSvr32sExitCode) {
+// The new copy will not register: the old one, which did, is put back and registered again, and
+// the new one stays beside the program.
+TEST(FaultRegistration, FailingRegisterOfTheNewCopyPutsTheOldOneBackRegistered) {
   Scenario s;
   s.Install(L"1.2.3.4");
   s.Ship(L"1.2.3.5-register-fails");
   Program program = s.Start();
   const Started started = AwaitWindow(program);
 
-  const std::wstring text = UpdatedNotRegistered(L"1.2.3.5", 5);
+  const std::wstring text = NewNotRegistered(L"1.2.3.5", L"1.2.3.4", 5);
   ASSERT_TRUE(WaitForText(started.window, text));
   ExpectWindow(started.window, text, kRed, Buttons::Ok);
-  ExpectRegistrations(s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}});
-  EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.5-register-fails"));
-  EXPECT_FALSE(FileExists(s.ShippedPath()));
+  ExpectRegistrations(
+      s, {{L"unregister", L"1.2.3.4"}, {L"register", L"1.2.3.5"}, {L"register", L"1.2.3.4"}});
+  EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
+  EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"1.2.3.5-register-fails"));
   EXPECT_TRUE(HelperFilesLeft(s).empty());
   EXPECT_EQ(PressOk(program, started.window), kFailed);
   ExpectLibraryKept(s);
@@ -512,7 +515,9 @@ bool Make(Bad bad, const std::wstring& path) {
   return false;
 }
 
-TEST(FaultBadShippedCopy, IsReportedAndTrashedAndTheInstalledCopyIsKept) {
+// Neither copy is touched: a folder is no library, and a file without a readable version proves
+// nothing about the installed copy.
+TEST(FaultBadShippedCopy, IsReportedAndKeptAndTheInstalledCopyIsKept) {
   for (Bad bad : kBadFiles) {
     SCOPED_TRACE(NameOf(bad));
     Scenario s;
@@ -521,13 +526,18 @@ TEST(FaultBadShippedCopy, IsReportedAndTrashedAndTheInstalledCopyIsKept) {
     Program program = s.Start();
     const Started started = AwaitWindow(program);
 
-    EXPECT_EQ(started.boxes, std::vector<std::wstring>{kNoVersionBox});
-    ExpectWindow(started.window, UpToDate(L"1.2.3.4", s.ShippedPath(), L"", true), kRed,
-                 Buttons::Ok);
-    EXPECT_EQ(PressOk(program, started.window), kCurrent);
+    if (bad == Bad::Folder) {
+      EXPECT_TRUE(started.boxes.empty());
+      ExpectWindow(started.window, NotAPlainFile(s.ShippedPath()), kRed, Buttons::Ok);
+    } else {
+      EXPECT_EQ(started.boxes, std::vector<std::wstring>{kNoVersionBox});
+      ExpectWindow(started.window, UpToDate(L"1.2.3.4", s.ShippedPath(), L"", false), kRed,
+                   Buttons::Ok);
+    }
+    EXPECT_EQ(PressOk(program, started.window), kFailed);
     EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
-    EXPECT_EQ(GetFileAttributesW(s.ShippedPath().c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(s.TrashedFiles().size(), 1u);
+    EXPECT_NE(GetFileAttributesW(s.ShippedPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(s.TrashedFiles().empty());
     EXPECT_TRUE(s.RegistrationLog().empty());
     ExpectLibraryKept(s);
   }

@@ -1,10 +1,13 @@
 // How the program changes files in the system folder, seen from outside: the installed copy
-// takes the system folder's protection rather than the download's, a shipped copy swapped
-// while the program waits is never installed, a full disk costs nothing, and an install cut
-// off while registering is finished at the next start.
+// takes the system folder's protection rather than the download's, the shipped copy is held
+// from the check on (overwritten, re-pointed through a linked folder, a link itself: what is
+// installed and removed is the copy that was checked), its helper files are its own, a full
+// disk costs nothing, and an install cut off while registering is finished at the next start.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -90,11 +93,12 @@ TEST(FileWorkProtection, UpdateIsNotWritableByEveryoneThoughTheShippedCopyWas) {
   InstallFromACopyOpenToEveryone(L"1.2.3.4");
 }
 
-// ---- the shipped copy swapped while the program waits for the host ----
+// ---- the shipped copy, held from the moment it is checked ----
 
-// Checked as 1.2.3.5, then replaced by an older build, or by a build of the same version but
-// another size, while the host is still open: neither may be installed.
-TEST(FileWorkSwappedCopy, ReplacedWhileWaitingForTheHostIsNotInstalled) {
+// Checked as 1.2.3.5, then overwritten by an older build or a larger one while the host is
+// still open: the program holds the copy it checked, so neither lands in it, and the copy that
+// was checked is the one installed.
+TEST(FileWorkHeldCopy, CannotBeReplacedWhileTheProgramWaitsAndIsTheOneInstalled) {
   for (const wchar_t* swapped : {L"1.0.0.0", L"1.2.3.5-padded"}) {
     SCOPED_TRACE(Narrow(swapped));
     Scenario s;
@@ -108,22 +112,151 @@ TEST(FileWorkSwappedCopy, ReplacedWhileWaitingForTheHostIsNotInstalled) {
     ASSERT_TRUE(Click(window, kOkId));
     ASSERT_TRUE(WaitForText(window, Waiting()));
 
-    ASSERT_TRUE(CopyFileW(Scenario::FixturePath(swapped).c_str(), s.ShippedPath().c_str(), FALSE));
+    EXPECT_FALSE(CopyFileW(Scenario::FixturePath(swapped).c_str(), s.ShippedPath().c_str(), FALSE));
+    EXPECT_FALSE(DeleteFileW(s.ShippedPath().c_str()));
+    EXPECT_FALSE(MoveFileExW(s.ShippedPath().c_str(), (s.ShippedPath() + L".away").c_str(), 0));
     ASSERT_TRUE(CloseHost(host));
 
     EXPECT_TRUE(WaitForOutcome(window));
-    ExpectWindow(window, ShippedCopyChanged(L"1.2.3.5", L"1.2.3.4"), kRed, Buttons::Ok);
-    EXPECT_TRUE(HoldsFixture(s.InstalledPath(), L"1.2.3.4"));
-    // Never unregistered, or registered again in its own version.
-    if (const auto last = LastRegistrationOfTheInstalledCopy(s)) {
-      EXPECT_EQ(last->verb, L"register");
-      EXPECT_EQ(last->version, L"1.2.3.4");
-    }
-    // The old copy is touched only once the new one has been checked in the system folder.
-    EXPECT_TRUE(s.TrashedFiles().empty()) << Joined(s.TrashedFiles());
+    ExpectWindow(window, Updated(L"1.2.3.4", L"1.2.3.5"), kGreen, Buttons::Ok);
+    EXPECT_TRUE(HoldsFixture(s.InstalledPath(), L"1.2.3.5"));
+    EXPECT_EQ(LastRegistrationOfTheInstalledCopy(s)->version, L"1.2.3.5");
+    EXPECT_FALSE(FileExists(s.ShippedPath()));
     EXPECT_TRUE(HelperFilesLeft(s).empty()) << Joined(HelperFilesLeft(s));
-    EXPECT_EQ(PressOk(program, window), kFailed);
+    EXPECT_EQ(PressOk(program, window), kCurrent);
   }
+}
+
+// Points `link` (a Windows path) at `target` from the Linux side, replacing what it pointed at,
+// and waits until the Windows side sees it so.
+bool PointLink(const std::wstring& link, const std::wstring& target) {
+  if (!RunUnix("/bin/ln", L"-sfn \"" + Widen(UnixPathOf(target)) + L"\" \"" +
+                              Widen(UnixPathOf(link)) + L"\"")) {
+    return false;
+  }
+  const std::wstring probe = target + L"\\Quandrel.dll";
+  return WaitUntil([&] { return ReadBytes(link + L"\\Quandrel.dll") == ReadBytes(probe); });
+}
+
+// The program folder is reached through a link its owner can re-point. Re-pointed at another
+// folder while the old copy is being unregistered, the program still installs the copy it
+// checked, and never reads, installs or deletes the other folder's Quandrel.dll.
+TEST(FileWorkLinkedFolder, RepointedWhileTheOldCopyIsUnregisteredTouchesOnlyTheCheckedCopy) {
+  Scenario s;
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  const std::wstring real = s.ProgramFolder();
+  const std::wstring other = real + L"-other";
+  const std::wstring link = real + L"-link";
+  ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(Scenario::FixturePath(L"1.0.0.0").c_str(),
+                        (other + L"\\Quandrel.dll").c_str(), FALSE));
+  ASSERT_TRUE(PointLink(link, real));
+  const EnvironmentOverride slow(L"QUANDREL_UNREGISTER_DELAY_MS", L"3000");
+
+  const std::wstring log = real + L"-run.log";
+  Program program = s.StartAt(link + L"\\TarnwellUpdate.exe", L"/quiet /log \"" + log + L"\"");
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const auto calls = Registrations(s);
+        return !calls.empty() && calls.front().verb == L"unregister-begin";
+      },
+      60'000));
+  ASSERT_TRUE(PointLink(link, other));
+
+  EXPECT_EQ(program.WaitForExit(), kCurrent);
+  EXPECT_TRUE(HoldsFixture(s.InstalledPath(), L"1.2.3.5"));
+  EXPECT_EQ(LastRegistrationOfTheInstalledCopy(s)->version, L"1.2.3.5");
+  EXPECT_TRUE(HoldsFixture(other + L"\\Quandrel.dll", L"1.0.0.0"))
+      << "the other folder's copy was touched";
+  EXPECT_FALSE(FileExists(real + L"\\Quandrel.dll")) << "the checked copy was not removed";
+  EXPECT_TRUE(HelperFilesLeft(s).empty()) << Joined(HelperFilesLeft(s));
+  // The program knew its folder by the link, not by where the link led.
+  const std::vector<std::wstring> lines = ReadLines(log);
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::wstring& line) {
+    return line.find(L"Shipped copy: " + link + L"\\Quandrel.dll, version 1.2.3.5") !=
+           std::wstring::npos;
+  })) << "the run never saw its folder through the link";
+  DeleteFileW(log.c_str());
+  DeleteFileW((other + L"\\Quandrel.dll").c_str());
+  RemoveDirectoryW(other.c_str());
+  DeleteFileW(link.c_str());
+  RunUnix("/bin/rm", L"-f \"" + Widen(UnixPathOf(link)) + L"\"");
+}
+
+// A Quandrel.dll that is a link to a file the user could not read, or a second name of such a
+// file, is never copied into the system folder, where everyone could read it.
+TEST(FileWorkLinkedFolder, AShippedCopyThatIsALinkOrASecondNameIsNeverInstalled) {
+  for (const bool hard : {false, true}) {
+    SCOPED_TRACE(hard ? "a second name" : "a link");
+    Scenario s;
+    const std::wstring target = s.ProgramFolder() + L"-private.dll";
+    // Wine does not see a link whose target is gone: it goes from the Linux side, before its
+    // target, whatever the test's outcome.
+    const auto removeBoth = [&] {
+      RunUnix("/bin/rm", L"-f \"" + Widen(UnixPathOf(s.ShippedPath())) + L"\"");
+      WaitUntil([&] { return !FileExists(s.ShippedPath()); });
+      DeleteFileW(target.c_str());
+    };
+    struct Cleanup {
+      std::function<void()> run;
+      ~Cleanup() { run(); }
+    } cleanup{removeBoth};
+    ASSERT_TRUE(CopyFileW(Scenario::FixturePath(L"1.2.3.5").c_str(), target.c_str(), FALSE));
+    if (hard) {
+      ASSERT_TRUE(CreateHardLinkW(s.ShippedPath().c_str(), target.c_str(), nullptr))
+          << GetLastError();
+    } else {
+      ASSERT_TRUE(RunUnix("/bin/ln", L"-s \"" + Widen(UnixPathOf(target)) + L"\" \"" +
+                                         Widen(UnixPathOf(s.ShippedPath())) + L"\""));
+      ASSERT_TRUE(WaitUntil([&] { return FileExists(s.ShippedPath()); }));
+    }
+    Program program = s.Start(L"/quiet");
+    EXPECT_EQ(program.WaitForExit(), kFailed);
+    EXPECT_FALSE(FileExists(s.InstalledPath()));
+    EXPECT_TRUE(HelperFilesLeft(s).empty()) << Joined(HelperFilesLeft(s));
+    EXPECT_TRUE(s.RegistrationLog().empty());
+    EXPECT_TRUE(HoldsFixture(target, L"1.2.3.5"));
+  }
+}
+
+// ---- helper files nobody else can hold ----
+
+// Another process opens every new file of the system folder the moment it can, and keeps it
+// open without letting it be renamed or removed. The helper files are the program's alone, so
+// the update goes through.
+TEST(FileWorkReader, HoldingEveryNewFileOfTheSystemFolderCannotStopTheUpdate) {
+  Scenario s;
+  s.Install(L"1.2.3.4");
+  s.Ship(L"1.2.3.5");
+  const std::wstring taken = s.ProgramFolder() + L"-grabbed.txt";
+  Process grabber = s.Run(WindowsPathOf(TARNWELL_FIXTURES_DIR) + L"\\grabber\\Grabber.exe",
+                          L"\"" + s.SystemFolder() + L"\" \"" + taken + L"\"");
+  ASSERT_TRUE(WaitUntil([&] { return FileExists(taken); }, 60'000)) << "the reader never began";
+
+  Program program = s.Start(L"/quiet");
+  const auto exitCode = program.WaitForExit();
+  grabber.Kill();
+  EXPECT_EQ(exitCode, kCurrent);
+  EXPECT_TRUE(HoldsFixture(s.InstalledPath(), L"1.2.3.5"));
+  EXPECT_EQ(LastRegistrationOfTheInstalledCopy(s)->version, L"1.2.3.5");
+  EXPECT_TRUE(HelperFilesLeft(s).empty()) << Joined(HelperFilesLeft(s));
+  // What the reader could take: nothing of the program's own files but, at most, the library
+  // itself once it was registered and let go of.
+  std::vector<std::wstring> grabbed;
+  if (const auto text = ReadBytes(taken); text.size() >= 2) {
+    const std::wstring lines(reinterpret_cast<const wchar_t*>(text.data()), text.size() / 2);
+    for (std::size_t at = 0; at < lines.size();) {
+      const std::size_t end = lines.find(L"\r\n", at);
+      grabbed.push_back(lines.substr(at, end - at));
+      at = end == std::wstring::npos ? lines.size() : end + 2;
+    }
+  }
+  ASSERT_FALSE(grabbed.empty());
+  EXPECT_EQ(grabbed.front(), L"watching");
+  for (std::size_t i = 1; i < grabbed.size(); ++i)
+    EXPECT_TRUE(SamePath(grabbed[i], L"Quandrel.dll")) << Narrow(grabbed[i]);
+  DeleteFileW(taken.c_str());
 }
 
 // ---- a full disk ----

@@ -91,7 +91,8 @@ TEST(UpToDate, FirstPartDecidesEvenWhenLaterPartsAreLower) {
   EXPECT_EQ(PressOk(program, window), kCurrent);
 }
 
-TEST(UpToDate, UnversionedShippedCopyIsReportedThenTrashed) {
+// A shipped copy without a readable version proves nothing about the installed one: it is kept.
+TEST(UpToDate, UnversionedShippedCopyIsReportedAndKept) {
   Scenario s;
   s.Install(L"1.2.3.4");
   s.Ship(L"unversioned");
@@ -100,11 +101,11 @@ TEST(UpToDate, UnversionedShippedCopyIsReportedThenTrashed) {
   HWND window = program.WaitForWindow();
 
   EXPECT_FALSE(program.WaitForMessageBox(0).has_value()) << "a second message box";
-  ExpectShown(window, UpToDate(L"1.2.3.4", s.ShippedPath(), L"", true), kRed, Buttons::Ok);
-  EXPECT_FALSE(FileExists(s.ShippedPath()));
-  ExpectTrashHolds(s, L"unversioned");
+  ExpectShown(window, UpToDate(L"1.2.3.4", s.ShippedPath(), L"", false), kRed, Buttons::Ok);
+  EXPECT_EQ(ReadBytes(s.ShippedPath()), Scenario::FixtureBytes(L"unversioned"));
+  EXPECT_TRUE(s.TrashedFiles().empty());
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.4"));
-  EXPECT_EQ(PressOk(program, window), kCurrent);
+  EXPECT_EQ(PressOk(program, window), kFailed);
 }
 
 TEST(UpToDate, UnreadableInstalledVersionKeepsTheShippedCopy) {
@@ -176,7 +177,8 @@ TEST(FreshInstall, FailedRegistrationReportsRegSvr32sExitCode) {
   HWND window = program.WaitForWindow();
 
   ExpectShown(window, InstalledNotRegistered(L"1.2.3.5", 5), kRed, Buttons::Ok);
-  EXPECT_FALSE(FileExists(s.ShippedPath()));
+  // Kept beside the program until a copy of it is registered.
+  EXPECT_TRUE(FileExists(s.ShippedPath()));
   EXPECT_EQ(ReadBytes(s.InstalledPath()), Scenario::FixtureBytes(L"1.2.3.5-register-fails"));
   EXPECT_TRUE(s.TrashedFiles().empty());
   ExpectRegistrationsOnceLogged(s, {{L"register", L"1.2.3.5"}});

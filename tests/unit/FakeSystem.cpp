@@ -36,6 +36,140 @@ class FakeProcess final : public Process {
 
 }  // namespace
 
+// A file held by handle: it acts on the file it was opened on, found by its id wherever the
+// file's path now is, and lets go of it when it ends.
+class FakeHeldFile final : public HeldFile {
+ public:
+  FakeHeldFile(FakeSystem& sys, int id) : sys_(sys), id_(id) {}
+  ~FakeHeldFile() override { Release(); }
+
+  std::optional<std::uint64_t> Size() override {
+    FakeSystem::File* file = Find();
+    if (!file) return std::nullopt;
+    return file->size;
+  }
+  VersionInfo Version() override {
+    FakeSystem::File* file = Find();
+    VersionInfo info;
+    if (!file || file->version.empty()) {
+      ++sys_.versionBoxes;
+      return info;
+    }
+    info.FileVersion = file->version;
+    info.FileType = "DLL";
+    return info;
+  }
+  NativeFile Native() const override { return static_cast<NativeFile>(id_); }
+  bool RenameTo(const std::string& destination) override {
+    const std::string from = sys_.PathOf(id_);
+    sys_.log.push_back("rename " + from + " -> " + destination);
+    if (from.empty() || sys_.cannotRename.count(from) ||
+        (sys_.Has(destination) && sys_.files[destination].locked)) {
+      return false;
+    }
+    FakeSystem::File file = sys_.files[from];
+    sys_.files.erase(from);
+    sys_.files[destination] = file;
+    sys_.Step(sys_.log.back());
+    return true;
+  }
+  bool Remove() override {
+    const std::string path = sys_.PathOf(id_);
+    sys_.log.push_back("remove " + path);
+    if (path.empty() || sys_.files[path].locked) return false;
+    sys_.files.erase(path);
+    sys_.Step("remove " + path);
+    return true;
+  }
+  bool Recycle(NativeWindow owner) override {
+    const std::string path = sys_.PathOf(id_);
+    if (path.empty()) return false;
+    sys_.log.push_back("delete " + path);
+    sys_.deleteOwners.push_back(owner);
+    if (sys_.files[path].locked) return false;
+    sys_.trash.push_back(path + " " + sys_.files[path].version);
+    sys_.files.erase(path);
+    sys_.Step("delete " + path);
+    return true;
+  }
+
+ private:
+  FakeSystem::File* Find() {
+    const std::string path = sys_.PathOf(id_);
+    return path.empty() ? nullptr : &sys_.files[path];
+  }
+  void Release() {
+    if (FakeSystem::File* file = Find()) {
+      file->held = false;
+      if (sys_.onOpenable) sys_.onOpenable(sys_.PathOf(id_));
+    }
+  }
+
+  FakeSystem& sys_;
+  int id_;
+};
+
+std::string FakeSystem::PathOf(int id) const {
+  for (const auto& [path, file] : files) {
+    if (file.id == id) return path;
+  }
+  return {};
+}
+
+void FakeSystem::Repoint(const std::string& path, const File& other) {
+  const File held = files[path];
+  files["\\\\elsewhere\\" + std::to_string(held.id)] = held;
+  files[path] = other;
+}
+
+std::unique_ptr<HeldFile> FakeSystem::HeldAt(const std::string& path) {
+  File& file = files[path];
+  if (file.id == 0) file.id = nextId_++;
+  file.held = true;
+  return std::make_unique<FakeHeldFile>(*this, file.id);
+}
+
+PathKind FakeSystem::KindOf(const std::string& path) {
+  if (!Has(path)) return PathKind::Nothing;
+  const File& file = files[path];
+  return file.folder ? PathKind::Folder : file.readOnly ? PathKind::ReadOnlyFile : PathKind::File;
+}
+
+Holding FakeSystem::Hold(const std::string& path) {
+  if (!Has(path)) return {Holding::State::Missing, nullptr};
+  if (files[path].folder || files[path].link) return {Holding::State::NotPlain, nullptr};
+  return {Holding::State::Held, HeldAt(path)};
+}
+
+std::unique_ptr<HeldFile> FakeSystem::CopyNew(HeldFile& source, const std::string& destination) {
+  const std::string from = PathOf(static_cast<int>(source.Native()));
+  if (beforeCopy) beforeCopy(from);
+  log.push_back("copy " + from + " -> " + destination);
+  if (from.empty() || Has(destination) || cannotCreate.count(destination)) return nullptr;
+  const File& original = files[from];
+  files[destination] = {original.version, false, original.size};
+  Step(log.back());
+  return HeldAt(destination);
+}
+
+std::unique_ptr<HeldFile> FakeSystem::CopyNew(const std::string& source,
+                                              const std::string& destination) {
+  if (beforeCopy) beforeCopy(source);
+  log.push_back("copy " + source + " -> " + destination);
+  if (!Has(source) || Has(destination) || cannotCreate.count(destination)) return nullptr;
+  files[destination] = {files[source].version, false, files[source].size};
+  Step(log.back());
+  return HeldAt(destination);
+}
+
+std::unique_ptr<HeldFile> FakeSystem::CreateMarker(const std::string& path) {
+  log.push_back("mark " + path);
+  if (cannotCreate.count(path)) return nullptr;
+  files[path] = {""};
+  Step(log.back());
+  return HeldAt(path);
+}
+
 std::string FakeSystem::VersionAt(const std::string& path) const {
   const auto it = files.find(path);
   return it == files.end() ? "(none)" : it->second.version;
@@ -95,16 +229,17 @@ std::unique_ptr<Process> FakeSystem::Launch(const std::string& program,
     Step(log.back());
     auto polls = std::make_shared<int>(tool.runningPolls);
     const bool finishes = tool.finishes;
-    const bool works = tool.exitCode == 0;
+    const std::uint32_t code = tool.failsFor.count(VersionAt(kInstalled)) ? 5 : tool.exitCode;
+    const bool works = code == 0;
     // The registration changes when the tool ends, and only if it gets that far.
     auto onEnd = [this, unregister, works, what] {
       if (works) registered = unregister ? "" : VersionAt(kInstalled);
       Step(what + "ended");
     };
     auto onTerminate = [this, what] { log.push_back("terminate " + what + "tool"); };
-    return std::make_unique<FakeProcess>(
-        [polls, finishes] { return !finishes || (*polls)-- > 0; }, tool.exitCode,
-        unregister ? kUnregisterWaitable : kRegisterWaitable, onEnd, onTerminate);
+    return std::make_unique<FakeProcess>([polls, finishes] { return !finishes || (*polls)-- > 0; },
+                                         code, unregister ? kUnregisterWaitable : kRegisterWaitable,
+                                         onEnd, onTerminate);
   }
   if (!Has(program)) return nullptr;
   log.push_back("start " + program + " state " + std::to_string(windowState));
@@ -182,39 +317,26 @@ std::optional<std::uint64_t> FakeSystem::FileSize(const std::string& path) {
   return files[path].size;
 }
 
-bool FakeSystem::CopyNewFile(const std::string& source, const std::string& destination) {
-  if (beforeCopy) beforeCopy(source);
-  log.push_back("copy " + source + " -> " + destination);
-  if (!Has(source) || Has(destination) || cannotCreate.count(destination)) return false;
-  files[destination] = {files[source].version, false, files[source].size};
-  Step(log.back());
-  return true;
-}
-
 bool FakeSystem::RenameFile(const std::string& source, const std::string& destination) {
   log.push_back("rename " + source + " -> " + destination);
-  if (!Has(source) || files[source].locked || cannotRename.count(source) ||
-      (Has(destination) && files[destination].locked)) {
+  if (!Has(source) || files[source].locked || files[source].held || cannotRename.count(source) ||
+      (Has(destination) && (files[destination].locked || files[destination].held))) {
     return false;
   }
   files[destination] = files[source];
   files.erase(source);
   Step(log.back());
+  if (onOpenable) onOpenable(destination);
   return true;
 }
 
 bool FakeSystem::RemoveFile(const std::string& path) {
   log.push_back("remove " + path);
-  if (Has(path) && files[path].locked) return false;
+  if (Has(path) &&
+      (files[path].locked || files[path].held || files[path].readOnly || files[path].folder)) {
+    return false;
+  }
   if (files.erase(path) != 0) Step("remove " + path);
-  return true;
-}
-
-bool FakeSystem::CreateMarker(const std::string& path) {
-  log.push_back("mark " + path);
-  if (cannotCreate.count(path)) return false;
-  files[path] = {""};
-  Step(log.back());
   return true;
 }
 

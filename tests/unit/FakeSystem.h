@@ -47,6 +47,11 @@ class FakeSystem final : public Instance,
     std::string version;  // "" for a file without version information
     bool locked = false;  // held open by someone: neither deleted nor moved
     std::uint64_t size = 4096;
+    bool folder = false;    // a folder of that name
+    bool readOnly = false;  // a file that refuses to be deleted
+    bool link = false;      // reached through a link of its own, or it has a second name
+    int id = 0;             // which file it is, wherever its path: given when first held
+    bool held = false;      // the program holds it by handle
   };
   // How the registration tool behaves.
   struct Tool {
@@ -54,6 +59,8 @@ class FakeSystem final : public Instance,
     bool finishes = true;
     std::uint32_t exitCode = 0;
     int runningPolls = 2;  // polls that still see it running
+    // Versions of the library whose registration fails with exit code 5 whatever `exitCode`.
+    std::set<std::string> failsFor;
   };
 
   // ---- scripted state
@@ -86,6 +93,9 @@ class FakeSystem final : public Instance,
   std::vector<std::string> steps;
   // Runs before each copy, as if the source changed just then.
   std::function<void(const std::string& source)> beforeCopy;
+  // Runs when a file can first be opened by others at `path`: created there by path, or let go
+  // of by the program; a test's reader takes it here.
+  std::function<void(const std::string& path)> onOpenable;
   // Runs after every search for the IDE's window; `searches` counts them, starting at 1.
   std::function<void(int searches)> onTaskSearch;
   int taskSearches = 0;
@@ -152,10 +162,14 @@ class FakeSystem final : public Instance,
   VersionInfo GetVersionInfo(const std::string& path) override;
   void ShellDeleteFile(const std::string& path, NativeWindow owner) override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
-  bool CopyNewFile(const std::string& source, const std::string& destination) override;
+  PathKind KindOf(const std::string& path) override;
+  Holding Hold(const std::string& path) override;
+  std::unique_ptr<HeldFile> CopyNew(HeldFile& source, const std::string& destination) override;
+  std::unique_ptr<HeldFile> CopyNew(const std::string& source,
+                                    const std::string& destination) override;
+  std::unique_ptr<HeldFile> CreateMarker(const std::string& path) override;
   bool RenameFile(const std::string& source, const std::string& destination) override;
   bool RemoveFile(const std::string& path) override;
-  bool CreateMarker(const std::string& path) override;
   // A yield: the clock moves on by the wait, then `onYield` runs.
   void DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn = 0) override;
   void Note(const std::string& line) override { notes.push_back(line); }
@@ -166,6 +180,17 @@ class FakeSystem final : public Instance,
 
   // Counts a step; throws Killed when it is the last one the program may take.
   void Step(const std::string& what);
+
+  // The path at which the file `id` is now; "" when it is gone.
+  std::string PathOf(int id) const;
+  // A test re-points the path of a held file: `path` now leads to `other`, and the file held
+  // stays where the link led before, out of the program's sight.
+  void Repoint(const std::string& path, const File& other);
+
+ private:
+  friend class FakeHeldFile;
+  std::unique_ptr<HeldFile> HeldAt(const std::string& path);
+  int nextId_ = 1;
 };
 
 }  // namespace tarnwell::testing

@@ -103,7 +103,10 @@ TEST_F(FileWork, KilledDuringTheRegistrationTheNewCopyIsRegisteredAtTheNextStart
   ExpectSettled("2.0.0.0");
   // Settled before the check, which then finds nothing left to do.
   EXPECT_EQ(sys.log.front(), "register 2.0.0.0 state 2");
-  EXPECT_EQ(next.form.caption, texts::ReplacementMissing(kShipped));
+  // The shipped copy stays until the new copy is registered; found as new now, it is deleted.
+  EXPECT_EQ(next.form.caption,
+            texts::UpToDate("2.0.0.0", kShipped, "2.0.0.0", texts::ShippedCopy::Deleted));
+  EXPECT_EQ(next.ExitCode(), 0);
 }
 
 TEST_F(FileWork, SettlingAJournalShowsTheWorkAndThenTheOfferWithBothButtons) {
@@ -136,7 +139,9 @@ TEST_F(FileWork, LeftoversOfAnUnfinishedStagingAreRemovedWithoutTouchingTheRegis
   EXPECT_TRUE(sys.commandLines.empty()) << "nothing was unregistered, so nothing is registered";
 }
 
-TEST_F(FileWork, ShippedCopySwappedDuringTheWaitIsNotInstalled) {
+// Held from the start, the shipped copy cannot change; should its copy in the system folder
+// still not come out as it was checked (a disk that returns other bytes), it is not installed.
+TEST_F(FileWork, CopyThatDoesNotComeOutAsCheckedIsNotInstalled) {
   for (const bool sameSize : {true, false}) {
     SCOPED_TRACE(sameSize ? "an older build of the same size" : "another file");
     FakeSystem sys;
@@ -147,9 +152,9 @@ TEST_F(FileWork, ShippedCopySwappedDuringTheWaitIsNotInstalled) {
     ProgramStart run(sys);
     ASSERT_TRUE(run.Start());
     ASSERT_TRUE(run.frm.UpdateNeeded);
-    // Swapped while the program waits for the IDE to close.
     sys.onTaskSearch = [&](int) {
-      sys.files[kShipped] = {sameSize ? "0.9.0.0" : "2.0.0.0", false, sameSize ? 4096u : 5000u};
+      sys.files[kShipped].version = sameSize ? "0.9.0.0" : "2.0.0.0";
+      sys.files[kShipped].size = sameSize ? 4096u : 5000u;
     };
     run.form.Press(Control::cmdOK);
 
@@ -163,6 +168,120 @@ TEST_F(FileWork, ShippedCopySwappedDuringTheWaitIsNotInstalled) {
     EXPECT_TRUE(sys.Logged("start " + kIdeProgram + " state 1")) << "the IDE we closed is back";
     EXPECT_EQ(run.ExitCode(), 2);
   }
+}
+
+// The program folder's path re-pointed to another folder while the program waits for the IDE:
+// what is installed and then removed is the copy that was checked, and the other folder's
+// Quandrel.dll is never read, installed or deleted.
+TEST_F(FileWork, ShippedCopyRepointedDuringTheWaitIsTheOneInstalledAndRemoved) {
+  sys.Install("1.0.0.0");
+  sys.Ship("2.0.0.0");
+  sys.InstallIde();
+  sys.ideWindows = 1;
+  Start();
+  ASSERT_TRUE(frm.UpdateNeeded);
+  bool repointed = false;
+  sys.onTaskSearch = [&](int) {
+    if (repointed) return;
+    repointed = true;
+    sys.Repoint(kShipped, {"9.9.9.9", false, 1234});
+  };
+  form.Press(Control::cmdOK);
+  ASSERT_TRUE(repointed);
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_EQ(sys.registered, "2.0.0.0");
+  EXPECT_EQ(sys.VersionAt(kShipped), "9.9.9.9") << "the other folder's copy is untouched";
+  EXPECT_EQ(sys.files[kShipped].size, 1234u);
+  EXPECT_EQ(sys.FilesStartingWith("\\\\elsewhere"), std::vector<std::string>{})
+      << "the copy that was checked is the one removed";
+  EXPECT_EQ(form.foreColor, kGreen);
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+// Another process opens every file that appears in the system folder as soon as it can, and
+// keeps it open: the helper files are the program's alone, so the work goes through.
+TEST_F(FileWork, AReaderOfEveryNewFileCannotHoldTheHelperFiles) {
+  sys.Install("1.0.0.0");
+  sys.Ship("2.0.0.0");
+  std::vector<std::string> taken;
+  sys.onOpenable = [&](const std::string& path) {
+    if (!sys.Has(path)) return;
+    sys.files[path].locked = true;
+    taken.push_back(path);
+  };
+  Start();
+  EXPECT_EQ(sys.VersionAt(kInstalled), "2.0.0.0");
+  EXPECT_EQ(sys.registered, "2.0.0.0");
+  EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
+  // Only the new library itself, once the program let go of it.
+  EXPECT_EQ(taken, std::vector<std::string>{kInstalled});
+  EXPECT_EQ(ExitCode(), 0);
+}
+
+TEST_F(FileWork, AHelperNameTakenByAFolderOrAReadOnlyFileIsNamedAndNothingIsTouched) {
+  for (const std::string& blocked : {kStaged, kBackup, kJournal}) {
+    for (const bool folder : {true, false}) {
+      SCOPED_TRACE(blocked + (folder ? " a folder" : " read-only"));
+      FakeSystem sys;
+      sys.Install("1.0.0.0");
+      sys.Ship("2.0.0.0");
+      sys.files[blocked] = {""};
+      (folder ? sys.files[blocked].folder : sys.files[blocked].readOnly) = true;
+      ProgramStart run(sys);
+      ASSERT_TRUE(run.Start());
+      EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.0");
+      EXPECT_EQ(sys.registered, "1.0.0.0");
+      EXPECT_EQ(sys.Count("unregister"), 0);
+      EXPECT_EQ(sys.Count("copy"), 0);
+      EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
+      EXPECT_EQ(run.form.foreColor, kRed);
+      EXPECT_EQ(run.form.caption, texts::InTheWay(blocked, "1.0.0.0", true));
+      EXPECT_EQ(run.ExitCode(), 2);
+    }
+  }
+}
+
+TEST_F(FileWork, AnInterruptedUpdateThatCannotBeRegisteredEndsInFailureAndSaysSo) {
+  sys.Install("1.0.0.0");
+  sys.files[kJournal] = {""};
+  sys.registered = "";
+  sys.registerTool.exitCode = 5;
+  Start();
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(form.caption, texts::ReplacementMissing(kShipped) + texts::kNewLine +
+                              texts::NotSettled({RegistrationResult::Kind::Finished, 5}));
+  EXPECT_EQ(ExitCode(), 2) << "not 1: the library is left unregistered";
+
+  // Once registered, nothing is left to fail: a later run with nothing to do ends as ever.
+  for (const bool overruns : {true, false}) {
+    FakeSystem next;
+    next.Install("1.0.0.0");
+    next.files[kJournal] = {""};
+    next.registered = "";
+    next.registerTool.finishes = !overruns;
+    next.registerTool.exitCode = overruns ? 0 : 5;
+    ProgramStart run(next);
+    ASSERT_TRUE(run.Start());
+    EXPECT_EQ(run.ExitCode(), 2) << (overruns ? "overran" : "failed");
+  }
+}
+
+TEST_F(FileWork, ClosingTheWindowWhileAnInterruptedUpdateIsSettledStopsWhatWouldFollow) {
+  sys.Install("1.0.0.0");
+  sys.Ship("2.0.0.0");
+  sys.files[kJournal] = {""};
+  sys.registered = "";
+  sys.onYield = [&](int) {
+    if (form.Exists()) form.CloseBox();
+  };
+  Start();
+  EXPECT_EQ(sys.registered, "1.0.0.0") << "the settling itself runs to its end";
+  EXPECT_FALSE(sys.Has(kJournal));
+  EXPECT_EQ(sys.Count("copy"), 0) << "no update follows a window the user closed";
+  EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.0");
+  EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
+  ExpectNothingWrittenAfterUnload();
+  EXPECT_EQ(ExitCode(), 3);
 }
 
 TEST_F(FileWork, FailuresBeforeTheOldCopyIsTouchedLeaveItAsItWas) {

@@ -126,14 +126,38 @@ TEST_F(Startup, ShippedCopyThatCannotBeDeletedIsReportedSo) {
   EXPECT_EQ(form.caption, texts::UpToDate("1.2.3.4", kShipped, "1.2.3.4", Fate::NotDeleted));
 }
 
-TEST_F(Startup, ShippedCopyWithoutVersionIsDeletedAsUpToDate) {
+TEST_F(Startup, ShippedCopyWithoutVersionIsKeptAsProvingNothing) {
   sys.Ship("");
   sys.Install("1.2.3.4");
   Start();
   EXPECT_EQ(sys.versionBoxes, 1);
-  EXPECT_FALSE(sys.Has(kShipped));
-  EXPECT_EQ(form.caption, texts::UpToDate("1.2.3.4", kShipped, "", Fate::Deleted));
-  EXPECT_EQ(ExitCode(), 0);
+  EXPECT_TRUE(sys.Has(kShipped));
+  EXPECT_TRUE(sys.trash.empty());
+  EXPECT_EQ(form.foreColor, kRed);
+  EXPECT_EQ(form.caption, texts::UpToDate("1.2.3.4", kShipped, "", Fate::Kept));
+  EXPECT_EQ(ExitCode(), 2);
+}
+
+TEST_F(Startup, ShippedCopyThatIsALinkOrHasASecondNameIsNeitherReadNorTouched) {
+  for (const bool installed : {false, true}) {
+    SCOPED_TRACE(installed ? "update" : "fresh install");
+    FakeSystem sys;
+    sys.Ship("2.0.0.0");
+    sys.files[kShipped].link = true;
+    if (installed) sys.Install("1.0.0.0");
+    frmDllLoadTest frm(sys.All());
+    FakeForm form(frm);
+    frm.Form_Initialize();
+    frm.Form_Load(form);
+    EXPECT_TRUE(sys.log.empty()) << sys.log.front();
+    EXPECT_EQ(sys.versionBoxes, 0);
+    EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
+    EXPECT_EQ(sys.FilesStartingWith(kInstalled),
+              installed ? std::vector<std::string>{kInstalled} : std::vector<std::string>{});
+    EXPECT_EQ(form.foreColor, kRed);
+    EXPECT_EQ(form.caption, texts::ShippedRefused(kShipped, Holding::State::NotPlain));
+    EXPECT_EQ(static_cast<int>(frm.Result()), 2);
+  }
 }
 
 TEST_F(Startup, UnreadableInstalledCopyNeverCostsTheShippedOne) {

@@ -4,6 +4,7 @@
 #include "services/modGlobal.h"
 #include "services/modMove.h"
 #include "services/modVersion.h"
+#include "win32/system/Win32HeldFile.h"
 
 namespace tarnwell::win32 {
 
@@ -21,8 +22,29 @@ std::optional<std::uint64_t> Win32Files::FileSize(const std::string& path) {
   return modFiles::FileSize(path);
 }
 
-bool Win32Files::CopyNewFile(const std::string& source, const std::string& destination) {
-  return modFiles::CopyNewFile(report_, source, destination);
+PathKind Win32Files::KindOf(const std::string& path) { return modFiles::KindOf(path); }
+
+std::unique_ptr<HeldFile> Win32Files::Held(platform::FileHandle file) {
+  if (!file) return nullptr;
+  return std::make_unique<Win32HeldFile>(report_, std::move(file), quiet_);
+}
+
+Holding Win32Files::Hold(const std::string& path) {
+  modFiles::Opened opened = modFiles::OpenHeld(report_, path);
+  return {opened.state, Held(std::move(opened.file))};
+}
+
+std::unique_ptr<HeldFile> Win32Files::CopyNew(HeldFile& source, const std::string& destination) {
+  return Held(modFiles::CopyNew(report_, reinterpret_cast<HANDLE>(source.Native()), destination));
+}
+
+std::unique_ptr<HeldFile> Win32Files::CopyNew(const std::string& source,
+                                              const std::string& destination) {
+  return Held(modFiles::CopyNew(report_, source, destination));
+}
+
+std::unique_ptr<HeldFile> Win32Files::CreateMarker(const std::string& path) {
+  return Held(modFiles::CreateMarker(report_, path));
 }
 
 bool Win32Files::RenameFile(const std::string& source, const std::string& destination) {
@@ -30,9 +52,5 @@ bool Win32Files::RenameFile(const std::string& source, const std::string& destin
 }
 
 bool Win32Files::RemoveFile(const std::string& path) { return modFiles::RemoveFile(report_, path); }
-
-bool Win32Files::CreateMarker(const std::string& path) {
-  return modFiles::CreateMarker(report_, path);
-}
 
 }  // namespace tarnwell::win32

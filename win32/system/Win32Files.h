@@ -4,6 +4,7 @@
 
 #include "app/Report.h"
 #include "app/system/Files.h"
+#include "platform/UniqueHandle.h"
 
 namespace tarnwell::win32 {
 
@@ -16,12 +17,18 @@ class Win32Files final : public Files {
   VersionInfo GetVersionInfo(const std::string& path) override;
   void ShellDeleteFile(const std::string& path, NativeWindow owner) override;
   std::optional<std::uint64_t> FileSize(const std::string& path) override;
-  bool CopyNewFile(const std::string& source, const std::string& destination) override;
+  PathKind KindOf(const std::string& path) override;
+  Holding Hold(const std::string& path) override;
+  std::unique_ptr<HeldFile> CopyNew(HeldFile& source, const std::string& destination) override;
+  std::unique_ptr<HeldFile> CopyNew(const std::string& source,
+                                    const std::string& destination) override;
+  std::unique_ptr<HeldFile> CreateMarker(const std::string& path) override;
   bool RenameFile(const std::string& source, const std::string& destination) override;
   bool RemoveFile(const std::string& path) override;
-  bool CreateMarker(const std::string& path) override;
 
  private:
+  std::unique_ptr<HeldFile> Held(platform::FileHandle file);
+
   Report& report_;
   bool quiet_;
 };

@@ -219,6 +219,11 @@ Program Scenario::Start(const std::wstring& arguments) {
   return Program(std::move(process), id);
 }
 
+Program Scenario::StartAt(const std::wstring& program, const std::wstring& arguments) {
+  auto [process, id] = Launch(program, root_, arguments);
+  return Program(std::move(process), id);
+}
+
 Process Scenario::Run(const std::wstring& application, const std::wstring& arguments) {
   auto [process, id] = Launch(application, root_, arguments);
   return Process(std::move(process), id);

@@ -70,6 +70,8 @@ class Scenario {
   HWND StartHost();
   // The program, with `arguments` after its quoted path (none: a plain start).
   Program Start(const std::wstring& arguments = {});
+  // The same program reached by another path, e.g. through a link to its folder.
+  Program StartAt(const std::wstring& program, const std::wstring& arguments = {});
   // Any other program, e.g. regsvr32, inside the scenario's job.
   Process Run(const std::wstring& application, const std::wstring& arguments);
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
 #include "tests/win32/services/ServiceTestSupport.h"
 
@@ -118,6 +119,38 @@ TEST(GetVersionInfo, RootBlockClaimingMoreThanTheResourceHoldsIsReported) {
     EXPECT_EQ(info, VersionInfo{});
     ExpectOneBox(seen, L"Error getting fixed file version information");
   }
+}
+
+// The shipped copy's version is read from its own bytes, through the handle it is held by. That
+// reader must agree with the platform's on every library, and fail with the same text.
+TEST(GetVersionInfo, ReadThroughAHandleItAgreesWithThePlatformOnEveryLibrary) {
+  for (const wchar_t* name :
+       {kLowFixture, kHighFixture, kEmptyBlockFixture, kShortBlockFixture, kOverclaimedBlockFixture,
+        kOverclaimedInResourceFixture, kNoResourceFixture}) {
+    SCOPED_TRACE(platform::Narrow(name));
+    const auto [byPath, boxesByPath] = ReadAnswering(Fixture(name));
+    const platform::FileHandle file(::CreateFileW(
+        Fixture(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
+    DialogAnswerer answerer;
+    const VersionInfo byHandle = GetVersionInfo(report, file.get());
+    const std::vector<SeenDialog> boxesByHandle = answerer.Finish();
+    EXPECT_EQ(byHandle, byPath);
+    ASSERT_EQ(boxesByHandle.size(), boxesByPath.size());
+    for (std::size_t i = 0; i < boxesByPath.size(); ++i) {
+      EXPECT_EQ(boxesByHandle[i].text, boxesByPath[i].text);
+    }
+  }
+  // A file that is no executable at all.
+  const testing::ScratchFolder scratch;
+  testing::WriteTextFile(scratch.Path(L"text.dll"), "MZ, but nothing more");
+  const platform::FileHandle text(::CreateFileW(scratch.Path(L"text.dll").c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                                nullptr));
+  ASSERT_TRUE(text);
+  DialogAnswerer answerer;
+  EXPECT_EQ(GetVersionInfo(report, text.get()), VersionInfo{});
+  ExpectOneBox(answerer.Finish(), platform::Widen(modVersion::kNoVersionInfo).c_str());
 }
 
 }  // namespace
