@@ -81,6 +81,36 @@ TEST_P(KillPoints, EveryStepStoppedDeadIsSettledByTheNextStart) {
 INSTANTIATE_TEST_SUITE_P(Work, KillPoints, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Update" : "Install"; });
 
+// An update whose new copy will not register, stopped dead after each of its steps: whatever
+// the next start finds, it ends with a copy in place that is registered, and nothing else.
+TEST(KillPointsOfARestore, EveryStepStoppedDeadEndsWithARegisteredCopy) {
+  const auto prepare = [](FakeSystem& sys) {
+    sys.Install("1.0.0.0");
+    sys.Ship("2.0.0.0");
+    sys.registerTool.failsFor = {"2.0.0.0"};
+  };
+  FakeSystem whole;
+  prepare(whole);
+  ASSERT_TRUE(ProgramStart(whole).Start());
+  ASSERT_EQ(whole.VersionAt(kInstalled), "1.0.0.0");
+  const int steps = static_cast<int>(whole.steps.size());
+  for (int kill = 1; kill <= steps; ++kill) {
+    SCOPED_TRACE("stopped after step " + std::to_string(kill) + ": " + whole.steps[kill - 1]);
+    FakeSystem sys;
+    prepare(sys);
+    sys.killAfterStep = kill;
+    ASSERT_FALSE(ProgramStart(sys).Start());
+    sys.killAfterStep = 0;
+    ProgramStart next(sys);
+    ASSERT_TRUE(next.Start());
+    EXPECT_EQ(sys.VersionAt(kInstalled), "1.0.0.0");
+    EXPECT_EQ(sys.registered, "1.0.0.0");
+    EXPECT_EQ(sys.FilesStartingWith(kInstalled), std::vector<std::string>{kInstalled});
+    EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0") << "the new version's only copy";
+    EXPECT_EQ(next.ExitCode(), 2);
+  }
+}
+
 TEST_F(FileWork, KilledDuringTheRegistrationTheNewCopyIsRegisteredAtTheNextStart) {
   sys.Ship("2.0.0.0");
   sys.Install("1.0.0.0");

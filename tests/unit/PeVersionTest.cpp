@@ -45,10 +45,10 @@ struct Image {
     }
     const std::size_t section = optional + 224;
     std::memcpy(&b[section], ".rsrc", 5);
-    put32(section + 8, 0x100);   // virtual size
-    put32(section + 12, 0x1000); // virtual address
-    put32(section + 16, 0x100);  // size of raw data
-    put32(section + 20, 0x200);  // pointer to raw data
+    put32(section + 8, 0x100);    // virtual size
+    put32(section + 12, 0x1000);  // virtual address
+    put32(section + 16, 0x100);   // size of raw data
+    put32(section + 20, 0x200);   // pointer to raw data
     // The resource tree: each directory 16 bytes and one entry of 8.
     const std::size_t r = 0x200;
     put16(r + 14, 1);
@@ -79,7 +79,8 @@ struct Image {
   }
 };
 
-FixedBlock Find(const std::vector<std::uint8_t>& bytes, std::uint64_t size, bool failReads = false) {
+FixedBlock Find(const std::vector<std::uint8_t>& bytes, std::uint64_t size,
+                bool failReads = false) {
   const ReadAt read = [&](std::uint64_t offset, std::span<std::uint8_t> into) {
     if (failReads || offset + into.size() > bytes.size()) return false;
     std::memcpy(into.data(), bytes.data() + offset, into.size());

@@ -76,6 +76,21 @@ TEST_F(Unattended, QuietRunWithCloseIdeGivesUpAfterAMinuteOfAnIdeThatStaysOpen) 
   EXPECT_TRUE(log.Has("The Corvex IDE is still open after 60 s: nothing is changed"));
 }
 
+TEST_F(Unattended, QuietRunGivesUpOnAnIdeProcessThatOutlivesItsWindowByAMinute) {
+  sys.ideProcessLingers = 1'000'000;
+  frmDllLoadTest closing(sys.All(log), {.quiet = true, .closeIde = true});
+  FakeForm closingForm(closing);
+  const auto started = sys.now;
+  closing.Form_Load(closingForm);
+  EXPECT_EQ(sys.closeRequests, 1);
+  EXPECT_GE(sys.now - started, 60'000u);
+  EXPECT_LT(sys.now - started, 61'000u) << "the window and the process share the one minute";
+  ExpectNothingChanged();
+  EXPECT_EQ(static_cast<int>(closing.Result()), 3);
+  EXPECT_TRUE(log.Has("Waiting for the Corvex IDE to end"));
+  EXPECT_TRUE(log.Has("The Corvex IDE is still open after 60 s: nothing is changed"));
+}
+
 TEST_F(Unattended, QuietRunWithCloseIdeUpdatesAndBringsTheIdeBack) {
   frmDllLoadTest closing(sys.All(log), {.quiet = true, .closeIde = true});
   FakeForm closingForm(closing);
