@@ -14,8 +14,8 @@ class RunReport final : public Report {
   // `showBoxes` is false for an unattended run, which must never wait for a person.
   explicit RunReport(bool showBoxes) : showBoxes_(showBoxes) {}
 
-  // Opens the log; false when it cannot be written.
-  bool OpenLog(const std::string& path) { return log_.Open(path); }
+  // Opens the log (see FileLog::Open).
+  LogOpening OpenLog(const std::string& path) { return log_.Open(path); }
 
   void Note(const std::string& line) override { log_.Write(line); }
   void Box(const std::string& title, const std::string& text, BoxIcon icon) override;
