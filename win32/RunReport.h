@@ -17,12 +17,18 @@ class RunReport final : public Report {
   // Opens the log (see FileLog::Open).
   LogOpening OpenLog(const std::string& path) { return log_.Open(path); }
 
+  // Boxes are owned by the program's window from now on (nullptr: by none again). The window is
+  // topmost: a box without it as owner could open behind it, and the window that is active
+  // when the box opens may be another program's, or none.
+  void OwnBoxesBy(HWND window) { owner_ = window; }
+
   void Note(const std::string& line) override { log_.Write(line); }
   void Box(const std::string& title, const std::string& text, BoxIcon icon) override;
   void Trace(std::string_view call, std::uint32_t code, bool hresult = false) override;
 
  private:
   bool showBoxes_;
+  HWND owner_ = nullptr;
   FileLog log_;
 };
 

@@ -89,8 +89,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     controller.Form_Load(form);
   } else {
     win32::Win32Form form(controller, instance);
+    if (form.Exists()) report.OwnBoxesBy(form.Window());
     controller.Form_Load(form);
     if (form.Exists()) platform::RunUntilDestroyed(form.Window());
+    report.OwnBoxesBy(nullptr);
   }
   const int exitCode = static_cast<int>(controller.Result());
   report.Note("Exit code " + std::to_string(exitCode));
