@@ -1,8 +1,10 @@
 // Runs started by deployment tools, seen from outside: /quiet never shows a window or a box from
 // start to end and ends with the exit code the window would give; /closeide closes the IDE
 // instead of asking; /log writes every decision and step, stamped, in UTF-8 with CR LF; a
-// command line not understood or a log that cannot be written changes nothing. A run with the
-// window and /log writes the same lines as the quiet run, plus what the user did.
+// command line not understood or a log that cannot be written changes nothing, and so does a
+// log name that leads to another file (a link, a linked folder, a second hard link), which is
+// never written or created; a /quiet that the splitting took into a log's name still holds. A
+// run with the window and /log writes the same lines as the quiet run, plus what the user did.
 
 #include <gtest/gtest.h>
 
