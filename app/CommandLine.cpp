@@ -29,8 +29,9 @@ Switch SwitchOf(std::string_view argument) {
 
 }  // namespace
 
-CommandLine ParseCommandLine(std::span<const std::string> arguments) {
+CommandLine ParseCommandLine(std::span<const std::string> arguments, bool quietNamed) {
   CommandLine line;
+  line.quiet = quietNamed;
   // Read to the end even past an argument not understood: /quiet must hold wherever it stands.
   const auto notUnderstood = [&line](const std::string& argument) {
     if (line.notUnderstood.empty()) line.notUnderstood = argument.empty() ? "\"\"" : argument;
@@ -55,7 +56,12 @@ CommandLine ParseCommandLine(std::span<const std::string> arguments) {
           notUnderstood(argument);
           break;
         }
-        line.logFile = arguments[++i];
+        const std::string& file = arguments[++i];
+        if (file.find('"') != std::string::npos) {
+          notUnderstood(file);
+          break;
+        }
+        line.logFile = file;
         break;
       }
       case Switch::None:

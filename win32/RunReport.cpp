@@ -11,9 +11,9 @@ namespace tarnwell::win32 {
 void RunReport::Box(const std::string& title, const std::string& text, BoxIcon icon) {
   if (log_.IsOpen()) Note("Message box \"" + title + "\": " + OneLineToRead<char>(text));
   if (!showBoxes_) return;
-  // Owned by this thread's active window, if any: the main window is topmost, and an unowned
-  // box could open hidden behind it.
-  modGlobal::ShowBox(reinterpret_cast<NativeWindow>(::GetActiveWindow()), title, text, icon);
+  // A window gone meanwhile owns nothing: a box with it as owner would not show at all.
+  const HWND owner = owner_ && ::IsWindow(owner_) ? owner_ : nullptr;
+  modGlobal::ShowBox(reinterpret_cast<NativeWindow>(owner), title, text, icon);
 }
 
 void RunReport::Trace(std::string_view call, std::uint32_t code, bool hresult) {

@@ -14,8 +14,13 @@ class RunReport final : public Report {
   // `showBoxes` is false for an unattended run, which must never wait for a person.
   explicit RunReport(bool showBoxes) : showBoxes_(showBoxes) {}
 
-  // Opens the log; false when it cannot be written.
-  bool OpenLog(const std::string& path) { return log_.Open(path); }
+  // Opens the log (see FileLog::Open).
+  LogOpening OpenLog(const std::string& path) { return log_.Open(path); }
+
+  // Boxes are owned by the program's window from now on (nullptr: by none again). The window is
+  // topmost: a box without it as owner could open behind it, and the window that is active
+  // when the box opens may be another program's, or none.
+  void OwnBoxesBy(HWND window) { owner_ = window; }
 
   void Note(const std::string& line) override { log_.Write(line); }
   void Box(const std::string& title, const std::string& text, BoxIcon icon) override;
@@ -23,6 +28,7 @@ class RunReport final : public Report {
 
  private:
   bool showBoxes_;
+  HWND owner_ = nullptr;
   FileLog log_;
 };
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/CommandLine.h"
@@ -47,10 +48,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   LoadLibrariesFromSystemFolderOnly();
 
   // A plain start, the common one, loads nothing to split its command line.
-  const std::vector<std::string> arguments = OnlyTheProgram<wchar_t>(::GetCommandLineW())
-                                                 ? std::vector<std::string>{}
-                                                 : platform::CommandLineArguments();
-  const CommandLine line = ParseCommandLine(arguments);
+  const std::wstring_view whole = ::GetCommandLineW();
+  const std::vector<std::string> arguments =
+      OnlyTheProgram(whole) ? std::vector<std::string>{} : platform::CommandLineArguments();
+  // A /quiet anywhere in the line as typed holds, even where the splitting took it into a name.
+  const CommandLine line = ParseCommandLine(arguments, NamesQuiet(whole));
   // The one sink for the log, the boxes and the traces; an unattended run shows no box.
   win32::RunReport report(!line.quiet);
   if (!line.Understood()) {
@@ -62,9 +64,18 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     return static_cast<int>(ExitCode::Current);
   }
   if (line.logFile) {
-    if (!report.OpenLog(*line.logFile)) {
-      modGlobal::ShowMessage(report, "The log file could not be opened:\r\n" + *line.logFile);
-      return static_cast<int>(ExitCode::NotUnderstood);
+    switch (report.OpenLog(*line.logFile)) {
+      case win32::LogOpening::Opened:
+        break;
+      case win32::LogOpening::Failed:
+        modGlobal::ShowMessage(report, "The log file could not be opened:\r\n" + *line.logFile);
+        return static_cast<int>(ExitCode::NotUnderstood);
+      case win32::LogOpening::Refused:
+        modGlobal::ShowMessage(report,
+                               "The log file is a link or a second name of a file, and was not "
+                               "opened:\r\n" +
+                                   *line.logFile);
+        return static_cast<int>(ExitCode::NotUnderstood);
     }
     report.Note("TarnwellUpdate " + ProgramVersion(report) + " started; arguments: " +
                 (arguments.empty() ? std::string("(none)") : QuotedArguments(arguments)));
@@ -78,8 +89,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     controller.Form_Load(form);
   } else {
     win32::Win32Form form(controller, instance);
+    if (form.Exists()) report.OwnBoxesBy(form.Window());
     controller.Form_Load(form);
     if (form.Exists()) platform::RunUntilDestroyed(form.Window());
+    report.OwnBoxesBy(nullptr);
   }
   const int exitCode = static_cast<int>(controller.Result());
   report.Note("Exit code " + std::to_string(exitCode));

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/WindowContract.h"
 #include "tests/e2e/Expected.h"
 #include "tests/e2e/Steps.h"
 #include "tests/e2e/driver/Scenario.h"
@@ -385,6 +386,68 @@ TEST(SingleInstance, LaterStartsRestoreTheRunningWindowAndBringItToTheFront) {
   EXPECT_EQ(first.WaitForExit(), kCancelled);
   EXPECT_TRUE(HoldsFixture(s.InstalledPath(), L"1.2.3.4"));
   EXPECT_TRUE(HoldsFixture(s.ShippedPath(), L"1.2.3.5"));
+  EXPECT_TRUE(s.RegistrationLog().empty());
+}
+
+// A window of the program's class and title in a process that is not the program (the driver's
+// own), minimised and topmost, so that a search by class and title meets it first.
+class ImpostorWindow {
+ public:
+  ImpostorWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = platform::kWindowClass;
+    RegisterClassW(&windowClass);
+    window_.reset(CreateWindowExW(WS_EX_TOPMOST, platform::kWindowClass, platform::kWindowTitle,
+                                  WS_OVERLAPPEDWINDOW, 60, 60, 300, 200, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr));
+    if (window_) ShowWindow(window_.get(), SW_SHOWMINNOACTIVE);
+  }
+  ~ImpostorWindow() {
+    window_.reset();
+    UnregisterClassW(platform::kWindowClass, GetModuleHandleW(nullptr));
+  }
+  ImpostorWindow(const ImpostorWindow&) = delete;
+  ImpostorWindow& operator=(const ImpostorWindow&) = delete;
+  HWND get() const { return window_.get(); }
+
+ private:
+  platform::WindowHandle window_;
+};
+
+TEST(SingleInstance, ALaterStartRaisesTheRunningProgramsWindowAndNoOtherOfTheSameClassAndTitle) {
+  Scenario s;
+  HWND host = StageUpdateWithHostRunning(s, L"1.2.3.4", L"1.2.3.5");
+  ASSERT_NE(host, nullptr);
+  Program first = s.Start();
+  HWND window = first.WaitForWindow();
+  ASSERT_NE(window, nullptr);
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; })) << "could not minimise it";
+  const ImpostorWindow impostor;
+  ASSERT_NE(impostor.get(), nullptr);
+  ASSERT_TRUE(IsIconic(impostor.get()));
+  ASSERT_EQ(FindWindowW(platform::kWindowClass, platform::kWindowTitle), impostor.get())
+      << "the search by class and title does not meet the other window first";
+
+  Program second = s.Start();
+  const Program::Unseen run = second.WaitForExitShowingNothing();
+  DriverWindow::Pump();
+  EXPECT_EQ(run.exitCode, kAlreadyRunning);
+  EXPECT_TRUE(run.shown.empty()) << "the second instance showed a window";
+  EXPECT_TRUE(WaitUntil([&] {
+    DriverWindow::Pump();
+    return !IsIconic(window);
+  })) << "the running program's window stayed minimised";
+  DriverWindow::Pump();
+  EXPECT_TRUE(IsIconic(impostor.get())) << "the other program's window was restored";
+  EXPECT_NE(GetForegroundWindow(), impostor.get());
+
+  ExpectWindow(window, Offer(L"1.2.3.4", L"1.2.3.5"), kDarkBlue, Buttons::OkAndCancel);
+  ASSERT_TRUE(Click(window, kCancelId));
+  EXPECT_EQ(first.WaitForExit(), kCancelled);
+  EXPECT_TRUE(HoldsFixture(s.InstalledPath(), L"1.2.3.4"));
   EXPECT_TRUE(s.RegistrationLog().empty());
 }
 

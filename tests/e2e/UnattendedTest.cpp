@@ -1,14 +1,17 @@
 // Runs started by deployment tools, seen from outside: /quiet never shows a window or a box from
 // start to end and ends with the exit code the window would give; /closeide closes the IDE
 // instead of asking; /log writes every decision and step, stamped, in UTF-8 with CR LF; a
-// command line not understood or a log that cannot be written changes nothing. A run with the
-// window and /log writes the same lines as the quiet run, plus what the user did.
+// command line not understood or a log that cannot be written changes nothing, and so does a
+// log name that leads to another file (a link, a linked folder, a second hard link), which is
+// never written or created; a /quiet that the splitting took into a log's name still holds. A
+// run with the window and /log writes the same lines as the quiet run, plus what the user did.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -571,6 +574,179 @@ TEST(UnattendedCommandLine, HelpShowsTheUsageInABoxOrNothingWhenQuietAndChangesN
     EXPECT_EQ(run.exitCode, kCurrent);
   }
   ExpectNothingChanged(s, L"1.2.3.4", L"1.2.3.5");
+}
+
+TEST(UnattendedCommandLine, AQuietAfterALogFolderEndingInABackslashShowsNothingAndEndsWithFive) {
+  Scenario s;
+  StageUpdate(s);
+  // The backslash before the closing mark keeps the mark: the platform reads one argument,
+  // <folder>\logs" /quiet, and no /quiet.
+  const std::wstring logFolder = s.ProgramFolder() + L"\\logs";
+  ASSERT_TRUE(tarnwell::testing::MakeFolder(logFolder));
+  {
+    SCOPED_TRACE("quiet");
+    const QuietRun run = RunQuiet(s, L"/log " + Quoted(logFolder + L"\\") + L" /quiet");
+    EXPECT_EQ(run.exitCode, kNotUnderstood);
+  }
+  {
+    SCOPED_TRACE("with the window");
+    // No valid path holds a quotation mark: the name is not understood, and says so.
+    const std::wstring split = logFolder + L"\" /closeide";
+    const auto [text, exitCode] =
+        RunToOneBox(s, L"/log " + Quoted(logFolder + L"\\") + L" /closeide");
+    EXPECT_EQ(text, L"Not understood: " + split + L"\r\n\r\n" + ExpectedUsage());
+    EXPECT_EQ(exitCode, kNotUnderstood);
+  }
+  WIN32_FIND_DATAW found{};
+  const platform::FindHandle search(FindFirstFileW((logFolder + L"\\*.*").c_str(), &found));
+  std::vector<std::wstring> names;
+  if (search) {
+    do {
+      if (std::wstring_view(found.cFileName) != L"." && std::wstring_view(found.cFileName) != L"..")
+        names.push_back(found.cFileName);
+    } while (FindNextFileW(search.get(), &found));
+  }
+  EXPECT_TRUE(names.empty()) << "written into the log folder:" << Joined(names);
+  ExpectNothingChanged(s, L"1.2.3.4", L"1.2.3.5");
+}
+
+// ---- the log, where an ordinary user may have laid its name ----
+
+// A folder beside the scenario's, for links laid on the Linux side as a user could lay them in
+// a folder of their own; removed with everything in it before and after (rm -r removes a link,
+// never what it leads to), and so are the files named in the system folder.
+class LinkFolder {
+ public:
+  explicit LinkFolder(const Scenario& s) : folder_(s.ProgramFolder() + L".links") {
+    Clear();
+    EXPECT_TRUE(tarnwell::testing::MakeFolder(folder_));
+  }
+  ~LinkFolder() {
+    Clear();
+    for (const auto& file : systemFiles_) DeleteFileW(file.c_str());
+  }
+  LinkFolder(const LinkFolder&) = delete;
+  LinkFolder& operator=(const LinkFolder&) = delete;
+
+  std::wstring Path(const std::wstring& name) const { return folder_ + L"\\" + name; }
+  // A name in the system folder that is removed at the end, whatever the program did.
+  std::wstring SystemFile(const Scenario& s, const std::wstring& name) {
+    systemFiles_.push_back(s.SystemFolder() + L"\\" + name);
+    DeleteFileW(systemFiles_.back().c_str());
+    return systemFiles_.back();
+  }
+  // A symbolic link `name` here to `target` (which need not exist); false if it did not appear.
+  bool Link(const std::wstring& name, const std::wstring& target) {
+    const std::wstring made = Path(name + L".made");
+    return Shell(L"ln -s '" + Widen(UnixPathOf(target)) + L"' '" + Widen(UnixPathOf(Path(name))) +
+                     L"' && : > '" + Widen(UnixPathOf(made)) + L"'",
+                 [&] { return tarnwell::testing::PathPresent(made); }) &&
+           DeleteFileW(made.c_str());
+  }
+
+ private:
+  // Runs a shell command on the Linux side and waits until `done`.
+  static bool Shell(const std::wstring& command, const std::function<bool()>& done) {
+    return RunUnix("/bin/sh", L"-c \"" + command + L"\"") && WaitUntil(done);
+  }
+  void Clear() {
+    const std::wstring folder = folder_;
+    if (!tarnwell::testing::PathPresent(folder)) return;
+    EXPECT_TRUE(Shell(L"rm -rf '" + Widen(UnixPathOf(folder)) + L"'",
+                      [&] { return !tarnwell::testing::PathPresent(folder); }))
+        << "cannot remove " << Narrow(folder);
+  }
+
+  std::wstring folder_;
+  std::vector<std::wstring> systemFiles_;
+};
+
+TEST(UnattendedLog, ALinkOrASecondNameOfAnotherFileIsRefusedWithFiveAndNothingIsTouched) {
+  Scenario s;
+  StageUpdate(s);
+  LinkFolder links(s);
+  const std::string protectedText = "[settings]\r\nkept=as it was\r\n";
+  // A link to a file an ordinary user may not write.
+  const std::wstring existing = links.SystemFile(s, L"TarnwellE2E-settings.ini");
+  WriteTextFile(existing, protectedText);
+  ASSERT_TRUE(links.Link(L"to-settings.log", existing));
+  // A link to a file that does not exist, in the system folder, that would be run.
+  const std::wstring planted = links.SystemFile(s, L"TarnwellE2E-planted.cmd");
+  ASSERT_TRUE(links.Link(L"dangling.log", planted));
+  // A linked folder: the system folder under another name.
+  const std::wstring createdThere = links.SystemFile(s, L"TarnwellE2E-new.log");
+  ASSERT_TRUE(links.Link(L"system", s.SystemFolder()));
+  // A second hard link to a file: the same file under the user's name.
+  const std::wstring kept = links.Path(L"kept.ini");
+  WriteTextFile(kept, protectedText);
+  ASSERT_TRUE(CreateHardLinkW(links.Path(L"second.log").c_str(), kept.c_str(), nullptr));
+
+  const std::wstring logs[] = {links.Path(L"to-settings.log"), links.Path(L"dangling.log"),
+                               links.Path(L"system\\TarnwellE2E-new.log"),
+                               links.Path(L"SYSTEM\\TarnwellE2E-settings.ini"),
+                               links.Path(L"second.log")};
+  for (const std::wstring& log : logs) {
+    SCOPED_TRACE(Narrow(log));
+    const QuietRun run = RunQuiet(s, L"/quiet /closeide /log " + Quoted(log));
+    EXPECT_EQ(run.exitCode, kNotUnderstood);
+    EXPECT_EQ(ReadTextFile(existing), std::optional<std::string>(protectedText));
+    EXPECT_FALSE(tarnwell::testing::PathPresent(planted)) << "the link's target was created";
+    EXPECT_FALSE(tarnwell::testing::PathPresent(createdThere)) << "left in the system folder";
+    EXPECT_EQ(ReadTextFile(kept), std::optional<std::string>(protectedText));
+  }
+  {
+    SCOPED_TRACE("with the window");
+    const auto [text, exitCode] = RunToOneBox(s, L"/log " + Quoted(logs[0]));
+    EXPECT_EQ(text, L"The log file is a link or a second name of a file, and was not opened:\r\n" +
+                        logs[0]);
+    EXPECT_EQ(exitCode, kNotUnderstood);
+    EXPECT_EQ(ReadTextFile(existing), std::optional<std::string>(protectedText));
+  }
+  ExpectNothingChanged(s, L"1.2.3.4", L"1.2.3.5");
+}
+
+TEST(UnattendedLog, APlainLogIsTheSameFileByARelativePathAShortNameOrInAnyCase) {
+  Scenario s;
+  s.Install(L"1.2.3.4");  // nothing shipped: every run ends with 1 and changes nothing
+  const std::wstring logPath = s.ProgramFolder() + L"\\Deploy Log.txt";
+  wchar_t shortFolder[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameW(s.ProgramFolder().c_str(), shortFolder, MAX_PATH), 0u);
+  ASSERT_NE(std::wstring(shortFolder), s.ProgramFolder()) << "the folder has no short name";
+  std::wstring upper = logPath;
+  CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+  // The program runs in the scenario's root, the program folder's parent.
+  const std::wstring relative = logPath.substr(logPath.rfind(L'\\', logPath.rfind(L'\\') - 1) + 1);
+  const std::wstring spellings[] = {logPath, relative,
+                                    std::wstring(shortFolder) + L"\\Deploy Log.txt", upper,
+                                    L"\\\\?\\" + logPath};
+  std::string before;
+  for (const std::wstring& spelling : spellings) {
+    SCOPED_TRACE(Narrow(spelling));
+    const std::wstring arguments = L"/quiet /log " + Quoted(spelling);
+    const QuietRun run = RunQuiet(s, arguments, logPath, kExitTimeoutMs, before);
+    EXPECT_EQ(run.exitCode, kNoReplacement);
+    ExpectLog(run.log, arguments, {"Outcome: no shipped copy"}, kNoReplacement);
+    before = ReadTextFile(logPath).value_or(std::string{});
+  }
+  EXPECT_TRUE(HoldsFixture(s.InstalledPath(), L"1.2.3.4"));
+}
+
+TEST(UnattendedLog, ANameWithALoneSurrogateIsThatNameAndNeverTheOneWithTheReplacement) {
+  Scenario s;
+  StageUpdate(s);
+  // A name the program once took for its neighbour with U+FFFD in the surrogate's place.
+  const std::wstring lone = s.ProgramFolder() + L"\\deploy-\xD800.log";
+  const std::wstring replaced = s.ProgramFolder() + L"\\deploy-\uFFFD.log";
+  const QuietRun run = RunQuiet(s, L"/quiet /log " + Quoted(lone));
+  EXPECT_FALSE(tarnwell::testing::PathPresent(replaced)) << "the log went to another name";
+  if (tarnwell::testing::PathPresent(lone)) {
+    // Where the file system keeps such a name, the run goes on and logs there.
+    EXPECT_EQ(run.exitCode, kCurrent);
+  } else {
+    // Wine keeps none: the log cannot be opened, and nothing changes.
+    EXPECT_EQ(run.exitCode, kNotUnderstood);
+    ExpectNothingChanged(s, L"1.2.3.4", L"1.2.3.5");
+  }
 }
 
 // ---- one instance ----

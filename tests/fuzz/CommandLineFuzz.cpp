@@ -2,8 +2,11 @@
 // what it answers follows from the arguments alone. A switch counts in any case, after "/" or
 // "-"; quiet holds iff /quiet is among the arguments, even beside one not understood; a log
 // file is always the argument right after a /log; a command line understood is switches and
-// one log file only; an argument not understood is one of those given. The log's line of the
-// arguments reads back as them.
+// one log file only, whose name holds no quotation mark; an argument not understood is one of
+// those given. The log's line of the arguments reads back as them. And the input as the rest of
+// a whole command line: when the platform's rules for splitting (quotation marks, backslashes
+// before them) give a /quiet argument, the line names /quiet as a word; no line without its
+// letters (quotation marks aside) names it.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +41,41 @@ bool IsAnySwitch(std::string_view a) {
 
 void Check(bool holds) {
   if (!holds) std::abort();
+}
+
+bool Blank(char c) { return c == ' ' || c == '\t'; }
+
+// The arguments after the program's name as the platform splits them: blanks outside quotation
+// marks end an argument; 2n backslashes before a mark give n and the mark opens or closes a
+// quoted part, 2n+1 give n and a mark; "" inside a quoted part is one mark.
+std::vector<std::string> SplitAsThePlatform(std::string_view rest) {
+  std::vector<std::string> split;
+  for (std::size_t at = 0;;) {
+    while (at < rest.size() && Blank(rest[at])) ++at;
+    if (at == rest.size()) return split;
+    std::string argument;
+    bool quoted = false;
+    while (at < rest.size() && (quoted || !Blank(rest[at]))) {
+      if (rest[at] == '\\') {
+        std::size_t count = 0;
+        while (at < rest.size() && rest[at] == '\\') ++count, ++at;
+        const bool mark = at < rest.size() && rest[at] == '"';
+        argument.append(mark ? count / 2 : count, '\\');
+        if (mark && count % 2 == 1) argument += '"', ++at;
+      } else if (rest[at] == '"') {
+        if (quoted && at + 1 < rest.size() && rest[at + 1] == '"') {
+          argument += '"';
+          at += 2;
+        } else {
+          quoted = !quoted;
+          ++at;
+        }
+      } else {
+        argument += rest[at++];
+      }
+    }
+    split.push_back(argument);
+  }
 }
 
 }  // namespace
@@ -96,6 +134,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 1; i < arguments.size(); ++i)
       after = after || (arguments[i] == *line.logFile && IsSwitch(arguments[i - 1], "log"));
     Check(after);
+  }
+
+  // A name with a quotation mark is never taken for the log file.
+  if (line.logFile) Check(line.logFile->find('"') == std::string::npos);
+  for (std::size_t i = 0; i + 1 < arguments.size(); ++i)
+    if (IsSwitch(arguments[i], "log") && arguments[i + 1].find('"') != std::string::npos &&
+        !IsAnySwitch(arguments[i + 1]))
+      Check(!line.Understood());
+
+  // The input as the rest of a whole command line (NUL bytes as blanks).
+  {
+    std::string rest(reinterpret_cast<const char*>(data), size);
+    std::replace(rest.begin(), rest.end(), '\0', ' ');
+    const std::string whole = "\"C:\\Program Files\\Tarnwell\\TarnwellUpdate.exe\" " + rest;
+    const bool named = NamesQuiet<char>(whole);
+    bool split = false;
+    for (const auto& a : SplitAsThePlatform(rest)) split = split || IsSwitch(a, "quiet");
+    if (split) Check(named);
+    // Marks aside, a line without the word's letters never names it.
+    std::string letters = Lower(rest);
+    std::erase(letters, '"');
+    if (letters.find("quiet") == std::string::npos) Check(!named);
+    // Named in the line, the run is quiet whatever the arguments were.
+    Check(ParseCommandLine(arguments, named).quiet == (anyQuiet || named));
   }
 
   // The log's line of arguments reads back as the arguments, as long as none holds a quotation

@@ -81,3 +81,61 @@ TEST(CommandLine, APlainStartIsToldFromTheWholeLineAsThePlatformSplitsTheName) {
 
 }  // namespace
 }  // namespace tarnwell
+
+namespace tarnwell {
+namespace {
+
+TEST(CommandLine, QuietIsFoundInTheWholeLineWhateverTheSplittingMadeOfIt) {
+  // The platform splits the first into /log and C:\logs" /quiet: the backslash keeps the mark.
+  for (const char* line : {
+           "TarnwellUpdate.exe /log \"C:\\logs\\\" /quiet",
+           "\"C:\\Program Files\\Tarnwell\\TarnwellUpdate.exe\" -QUIET",
+           "TarnwellUpdate.exe /closeide\t/Quiet\t",
+           "TarnwellUpdate.exe \"/quiet\"",
+           "TarnwellUpdate.exe /qu\"iet\"",
+           "TarnwellUpdate.exe /log \"C:\\a b\\\" \"/quiet",
+           "\"C:\\T\\TarnwellUpdate.exe\"/quiet",
+       }) {
+    EXPECT_TRUE(NamesQuiet<char>(line)) << line;
+    EXPECT_TRUE(NamesQuiet<wchar_t>(std::wstring(line, line + std::string_view(line).size())))
+        << line;
+  }
+  for (const char* line : {
+           "TarnwellUpdate.exe",
+           "",
+           "TarnwellUpdate.exe /quieter",
+           "TarnwellUpdate.exe /quie",
+           "TarnwellUpdate.exe quiet",
+           "TarnwellUpdate.exe //quiet",
+           "TarnwellUpdate.exe /quiet:yes",
+           "TarnwellUpdate.exe /log C:\\quiet",
+           "TarnwellUpdate.exe /log C:\\x/quiet",
+           "TarnwellUpdate.exe \\\"/quiet",
+           // In the program's own name, which is no switch.
+           "\"C:\\Tools /quiet\\TarnwellUpdate.exe\" /closeide",
+           "/quiet",
+       }) {
+    EXPECT_FALSE(NamesQuiet<char>(line)) << line;
+  }
+}
+
+TEST(CommandLine, ALogFileNameWithAQuotationMarkIsNotUnderstoodAndTheRunStaysQuiet) {
+  // As the platform splits TarnwellUpdate.exe /log "C:\logs\" /quiet.
+  const std::vector<std::string> split = {"/log", "C:\\logs\" /quiet"};
+  const CommandLine line = ParseCommandLine(split, true);
+  EXPECT_FALSE(line.Understood());
+  EXPECT_EQ(line.notUnderstood, "C:\\logs\" /quiet");
+  EXPECT_FALSE(line.logFile.has_value());
+  EXPECT_TRUE(line.quiet);
+  // Without /quiet in the line it is still not understood, and says so in a box.
+  const CommandLine shown = ParseCommandLine(std::vector<std::string>{"/log", "a\"b.log"});
+  EXPECT_EQ(shown.notUnderstood, "a\"b.log");
+  EXPECT_FALSE(shown.quiet);
+  // Named in the line, quiet holds beside anything, even a switch not understood.
+  EXPECT_TRUE(ParseCommandLine(std::vector<std::string>{"/bogus"}, true).quiet);
+  EXPECT_TRUE(ParseCommandLine(std::vector<std::string>{}, true).quiet);
+  EXPECT_FALSE(ParseCommandLine(std::vector<std::string>{"/closeide"}, false).quiet);
+}
+
+}  // namespace
+}  // namespace tarnwell

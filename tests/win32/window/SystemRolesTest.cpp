@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/SystemProc.h"
 #include "platform/UniqueHandle.h"
 #include "platform/WideText.h"
+#include "platform/WindowContract.h"
 #include "tests/support/Files.h"
 #include "tests/support/ScratchFolder.h"
+#include "tests/win32/window/HelperWindow.h"
 #include "tests/win32/window/NoEvents.h"
 #include "win32/RunReport.h"
 #include "win32/Win32Form.h"
@@ -247,6 +250,89 @@ TEST(Win32SystemInstance, ARaiseLeavesThisProcesssOwnWindowAlone) {
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
   EXPECT_TRUE(::IsIconic(own.Window()));
+}
+
+// Pumps this thread's messages for `ms`, as a raise posted elsewhere takes a moment.
+void PumpFor(DWORD ms) {
+  const ULONGLONG until = ::GetTickCount64() + ms;
+  MSG msg;
+  while (::GetTickCount64() < until) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    ::Sleep(20);
+  }
+}
+
+bool Restored(HWND window) {
+  const ULONGLONG deadline = ::GetTickCount64() + kPatienceMs;
+  while (::IsIconic(window)) {
+    if (::GetTickCount64() > deadline) return false;
+    PumpFor(20);
+  }
+  return true;
+}
+
+TEST(Win32SystemInstance, ARaiseGoesOnlyToAWindowInAProcessOfThisSameExecutable) {
+  using tarnwell::testing::HelperWindow;
+  // Another program's window of the program's class and title, minimised.
+  HelperWindow impostor(tarnwell::testing::ExecutableFolder() + L"\\WindowImpostor.exe",
+                        platform::kWindowClass, platform::kWindowTitle, L"minimized");
+  ASSERT_TRUE(impostor.Started());
+  const HWND other = impostor.Window();
+  ASSERT_NE(other, nullptr);
+  ASSERT_TRUE(::IsIconic(other));
+  Win32Instance second;
+  EXPECT_FALSE(second.RaiseRunningInstance()) << "another program's window was raised";
+  PumpFor(500);
+  EXPECT_TRUE(::IsIconic(other));
+
+  // The same window in a process of this very executable (this test program stands in for the
+  // program): that one is raised, and the other is still left alone.
+  HelperWindow own(ModulePath(), platform::kWindowClass, platform::kWindowTitle, L"minimized");
+  ASSERT_TRUE(own.Started());
+  const HWND running = own.Window();
+  ASSERT_NE(running, nullptr);
+  ASSERT_TRUE(::IsIconic(running));
+  EXPECT_TRUE(second.RaiseRunningInstance());
+  EXPECT_TRUE(Restored(running)) << "the running instance's window stayed minimised";
+  PumpFor(300);
+  EXPECT_TRUE(::IsIconic(other)) << "another program's window was raised";
+}
+
+TEST(Win32SystemInstance, AMutexAnyoneCanCreateUnderTheMachineWideNameCountsOnlyWithoutANamespace) {
+  const std::wstring name = L"Global\\" + UniqueName(L"tarnwell-instance");
+  // What any user can do: create the machine-wide name first.
+  const KernelHandle taken(::CreateMutexW(nullptr, FALSE, name.c_str()));
+  ASSERT_TRUE(taken);
+  const bool namespaces =
+      platform::LoadedProc<void (*)()>(L"kernel32.dll", "CreatePrivateNamespaceW") != nullptr;
+  const DebugOutput output;
+  Win32Instance first(name);
+  if (namespaces) {
+    // As administrator (the program always is): the mutex lies where no user can create it.
+    EXPECT_FALSE(first.PreviousInstanceRunning()) << "a user's mutex kept the program out";
+    EXPECT_TRUE(first.InPrivateNamespace());
+    Win32Instance second(name);
+    EXPECT_TRUE(second.PreviousInstanceRunning());
+  } else {
+    // Wine 8 has no private namespaces: the machine-wide name serves, as it always did, and a
+    // trace says why.
+    EXPECT_TRUE(first.PreviousInstanceRunning());
+    EXPECT_FALSE(first.InPrivateNamespace());
+    EXPECT_EQ(output.Seen(), std::vector<std::string>{
+                                 "TarnwellUpdate: AddSIDToBoundaryDescriptor failed, error 127\n"});
+  }
+}
+
+TEST(Win32SystemInstance, WithoutANamespaceALaterInstanceStillSeesTheFirst) {
+  const std::wstring name = L"Global\\" + UniqueName(L"tarnwell-instance");
+  Win32Instance first(name);
+  ASSERT_FALSE(first.PreviousInstanceRunning());
+  // The machine-wide name is taken too where there is no namespace, and only there.
+  const KernelHandle probe(::OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
+  EXPECT_EQ(static_cast<bool>(probe), !first.InPrivateNamespace());
+  Win32Instance second(name);
+  EXPECT_TRUE(second.PreviousInstanceRunning());
+  EXPECT_EQ(second.InPrivateNamespace(), first.InPrivateNamespace());
 }
 
 }  // namespace

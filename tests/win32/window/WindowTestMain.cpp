@@ -4,6 +4,7 @@
 // task for the process tests: it shows nothing, owns a top-level window titled <caption>, and
 // ends with exit code 3 once <event> is set (or after 60 s, so that it never lingers).
 // Started as `window_tests --dpi-layout <file>`, it reports a window's layout (DpiLayoutHelper.h).
+// Started as `window_tests --window-helper ...`, it owns a window as WindowHelper.h says.
 
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 
 #include "tests/support/PrintedOnly.h"
 #include "tests/win32/window/DpiLayoutHelper.h"
+#include "tests/win32/window/WindowHelper.h"
 
 #include "platform/UniqueHandle.h"
 
@@ -45,6 +47,9 @@ int RunHelper(const wchar_t* eventName, const wchar_t* caption) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && std::wstring_view(argv[1]) == L"--helper") return RunHelper(argv[2], argv[3]);
+  if (argc == 6 && std::wstring_view(argv[1]) == tarnwell::testing::kWindowHelperSwitch) {
+    return tarnwell::testing::RunWindowHelper(argv[2], argv[3], argv[4], argv[5]);
+  }
   if (argc == 3 && std::wstring_view(argv[1]) == tarnwell::win32::kDpiLayoutSwitch) {
     return tarnwell::win32::RunDpiLayoutHelper(argv[2]);
   }
