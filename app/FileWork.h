@@ -13,6 +13,7 @@ enum class FileWork {
   Restored,       // the new copy could not be put in place; the old one is back
   NotRestored,    // neither could; the journal makes the next start try again
   NotRegistered,  // the new copy would not register; the old one is back and registered
+  Refused,        // the staged copy is not signed by this program's publisher; nothing touched
 };
 
 }  // namespace tarnwell

@@ -25,12 +25,13 @@ std::string Bytes(const std::optional<std::uint64_t>& size) {
 }
 }  // namespace
 
-Installer::Installer(Files& files, SharedState& shared, HeldFile* shipped, RunTool runTool,
+Installer::Installer(Files& files, SharedState& shared, HeldFile* shipped, RunTool runTool, Vet vet,
                      Report& report)
     : files_(files),
       shared_(shared),
       shipped_(shipped),
       runTool_(std::move(runTool)),
+      vet_(std::move(vet)),
       report_(report),
       stagedPath_(shared.SystemDllPath + kStagedSuffix),
       backupPath_(shared.SystemDllPath + kBackupSuffix),
@@ -74,6 +75,12 @@ Installer::Outcome Installer::Stage() {
     return Outcome::Changed;
   }
   report_.Note(Fill("Checked the copy: %1", {checked}));
+  // The bytes the registration tool will load, checked where nobody else can change them, and
+  // before anything of the old copy is touched.
+  if (vet_ && !vet_(*staged_, stagedPath_)) {
+    RemoveHelper(staged_, stagedPath_);
+    return Outcome::Refused;
+  }
   journal_ = files_.CreateMarker(journalPath_);
   if (!journal_) {
     report_.Note(Fill("Could not write the journal %1", {journalPath_}));

@@ -15,10 +15,11 @@
 // work runs. The shipped copy is read and removed only through the handle the program took at
 // start (HeldFile), never by its path again.
 //
-// The order of an update: copy in the new copy, verify it, write the journal, copy the old one
-// aside, unregister it, delete it to the recycle bin, rename the new copy into place, register
-// it; then, once it is registered, remove the shipped copy, the backup, and the journal last.
-// Should the new copy not register, the backup is renamed back into place and registered, and
+// The order of an update: copy in the new copy, verify it (its size and version, then its
+// publisher, through the `Vet` given, while nobody else can open it), write the journal, copy the
+// old one aside, unregister it, delete it to the recycle bin, rename the new copy into place,
+// register it; then, once it is registered, remove the shipped copy, the backup, and the journal
+// last. Should the new copy not register, the backup is renamed back into place and registered, and
 // the shipped copy stays. A fresh install skips the steps that concern an old copy.
 //
 // What a start finds, and what it does (`Recover`):
@@ -62,11 +63,13 @@ class Installer {
   };
   // Runs the registration tool with the given switches on the installed copy and waits.
   using RunTool = std::function<RegistrationResult(const char* switches)>;
+  // Whether the staged copy, held where it will be registered, may be installed at all.
+  using Vet = std::function<bool(HeldFile& staged, const std::string& path)>;
 
   // `shipped` is the held shipped copy (null where there is none); every step is written to
   // `report`'s log.
   Installer(Files& files, modDllUp::SharedState& shared, HeldFile* shipped, RunTool runTool,
-            Report& report);
+            Vet vet, Report& report);
 
   // Puts the shipped copy in place where none is installed.
   Result Install();
@@ -106,6 +109,7 @@ class Installer {
   modDllUp::SharedState& shared_;
   HeldFile* shipped_;
   RunTool runTool_;
+  Vet vet_;
   Report& report_;
   std::string stagedPath_;
   std::string backupPath_;

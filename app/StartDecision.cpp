@@ -6,6 +6,8 @@ StartAction DecideAtStart(const Situation& s, const std::function<bool()>& ideOp
   if (!s.systemFolderKnown) return StartAction::TouchNothing;
   if (!s.shipped) return StartAction::ReportMissing;
   if (!s.shippedPlain) return StartAction::RefuseShipped;
+  // Before anything is offered or done: not even an up-to-date copy is deleted.
+  if (s.shippedForeign) return StartAction::RefuseForeign;
   if (!s.installed) return StartAction::FreshInstall;
   if (!s.installedIsOlder) {
     return s.installedReadable && s.shippedReadable ? StartAction::DeleteShipped
@@ -25,6 +27,9 @@ const char* NoteOf(StartAction action) {
       return "Outcome: the installed copy is up to date";
     case StartAction::RefuseShipped:
       return "Outcome: the shipped copy is not a plain file: nothing is touched";
+    case StartAction::RefuseForeign:
+      return "Outcome: the shipped copy is not signed by this program's publisher: nothing is "
+             "touched";
     case StartAction::Offer:
       return "Outcome: update offered, the Corvex IDE is open";
     case StartAction::UpdateNow:

@@ -11,6 +11,8 @@ struct Situation {
   bool shipped = false;  // a copy lies beside the program
   // It is a plain file, not a link or a file with a second name, and could be held.
   bool shippedPlain = true;
+  // A signed program's publisher did not sign it (app/PublisherCheck.h).
+  bool shippedForeign = false;
   bool installed = false;  // a copy is installed
   // Both copies' versions were compared and the installed one is older.
   bool installedIsOlder = false;
@@ -26,6 +28,7 @@ enum class StartAction {
   DeleteShipped,     // up to date
   KeepShipped,       // "up to date", but a copy's version cannot be read
   RefuseShipped,     // the shipped copy is not a plain file: nothing is touched
+  RefuseForeign,     // not signed by this program's publisher: nothing is touched
   Offer,             // the IDE is open: ask first
   UpdateNow,         // the IDE is closed
   UpdateClosingIde,  // the IDE is open and may be closed without asking (/closeide)

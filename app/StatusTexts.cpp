@@ -100,6 +100,13 @@ constexpr char kCannotBeRead[] =
     "The Quandrel.dll beside this programme cannot be read\r\n"
     "%1\r\n"
     "It has NOT been installed";
+constexpr char kNotSigned[] =
+    "The Quandrel.dll beside this programme is NOT signed by this programme's publisher\r\n"
+    "%1\r\n"
+    "Signed by: %2\r\n"
+    "Expected: %3\r\n"
+    "It has NOT been installed";
+constexpr char kNotSignedStill[] = "Version: %1 is still installed";
 constexpr char kNotSettled[] = "An interrupted update could not be finished: %1";
 constexpr char kNoBackup[] =
     "There was an Error while updating the Quandrel.dll\r\n"
@@ -197,12 +204,20 @@ std::string ShippedRefused(const std::string& shippedPath, Holding::State state)
   return Fill(state == Holding::State::NotPlain ? kNotAPlainFile : kCannotBeRead, {shippedPath});
 }
 
+std::string NotSigned(const std::string& shippedPath, const PublisherVerdict& verdict,
+                      const std::string& installed, bool update) {
+  const std::string text = Fill(kNotSigned, {shippedPath, verdict.found, verdict.expected});
+  return update ? text + kNewLine + Fill(kNotSignedStill, {installed}) : text;
+}
+
 std::string NotSettled(const RegistrationResult& r) {
   return Fill(kNotSettled, {RegistrationLine(r)});
 }
 
 std::string AfterInstall(FileWork work, const RegistrationResult& r, const std::string& shipped,
-                         const std::string& installed, const std::string& inTheWay) {
+                         const std::string& installed, const std::string& inTheWay,
+                         const std::string& shippedPath, const PublisherVerdict& verdict) {
+  if (work == FileWork::Refused) return NotSigned(shippedPath, verdict, installed, false);
   if (work == FileWork::Changed) return Changed(shipped, installed, false);
   if (work == FileWork::InTheWay) return InTheWay(inTheWay, installed, false);
   if (work != FileWork::Installed) return NotInstalled(installed);
@@ -210,8 +225,11 @@ std::string AfterInstall(FileWork work, const RegistrationResult& r, const std::
 }
 
 std::string AfterUpdate(FileWork work, const RegistrationResult& r, const std::string& from,
-                        const std::string& to, const std::string& inTheWay) {
+                        const std::string& to, const std::string& inTheWay,
+                        const std::string& shippedPath, const PublisherVerdict& verdict) {
   switch (work) {
+    case FileWork::Refused:
+      return NotSigned(shippedPath, verdict, from, true);
     case FileWork::Installed:
       break;
     case FileWork::InTheWay:

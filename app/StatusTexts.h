@@ -9,6 +9,7 @@
 
 #include "app/FileWork.h"
 #include "app/RegistrationResult.h"
+#include "app/Verdict.h"
 #include "app/system/Files.h"
 
 namespace tarnwell::texts {
@@ -33,12 +34,18 @@ std::string NoSystemFolder();                                                   
 
 // What a fresh install of `shipped` ended with: installed and registered (green), or what
 // failed (red); `installed` is the version read after the install, `inTheWay` what kept it
-// from being made.
+// from being made, `verdict` what the publisher check found in the copy of `shippedPath`.
 std::string AfterInstall(FileWork work, const RegistrationResult& r, const std::string& shipped,
-                         const std::string& installed, const std::string& inTheWay);
+                         const std::string& installed, const std::string& inTheWay,
+                         const std::string& shippedPath, const PublisherVerdict& verdict);
 // The Quandrel.dll beside the program is not a plain file (a link, or a file with a second
 // name), or cannot be opened: it is not used, and nothing is touched.
 std::string ShippedRefused(const std::string& shippedPath, Holding::State state);  // red
+// The Quandrel.dll beside the program is not signed by this program's publisher (`verdict`
+// names the signer found and the one expected): it was not installed; with `update`, the
+// installed Version: `installed` stays.
+std::string NotSigned(const std::string& shippedPath, const PublisherVerdict& verdict,
+                      const std::string& installed, bool update);  // red
 // Added to whatever the start shows when an interrupted update could not be settled.
 std::string NotSettled(const RegistrationResult& r);
 
@@ -46,9 +53,10 @@ std::string NotSettled(const RegistrationResult& r);
 std::string WaitingForIde();     // orange
 std::string UpdateInProgress();  // the colour stays
 // What the update from `from` to `to` ended with: updated and registered (green), or what
-// failed (red).
+// failed (red); the last three as for AfterInstall.
 std::string AfterUpdate(FileWork work, const RegistrationResult& r, const std::string& from,
-                        const std::string& to, const std::string& inTheWay);
+                        const std::string& to, const std::string& inTheWay,
+                        const std::string& shippedPath, const PublisherVerdict& verdict);
 std::string Updated(const std::string& from, const std::string& to);  // green
 std::string UpdatedNotRegistered(const std::string& version, const RegistrationResult& r);
 // The installed copy could not be removed: it is in use.

@@ -66,9 +66,9 @@ void frmDllLoadTest::ReportUpdate(const Installer::Result& replaced) {
   outcome_ = updated ? Outcome::Updated : Outcome::NotUpdated;
   CancelRequested = false;
   if (!form_->Exists()) return;
-  SetLabel(ColourOf(outcome_),
-           texts::AfterUpdate(replaced.outcome, replaced.registration, shared_.SystemDllVersion,
-                              shared_.NewDllVersion, replaced.inTheWay));
+  SetLabel(ColourOf(outcome_), texts::AfterUpdate(replaced.outcome, replaced.registration,
+                                                  shared_.SystemDllVersion, shared_.NewDllVersion,
+                                                  replaced.inTheWay, shared_.NewDllPath, verdict_));
   form_->SetVisible(Control::cmdOK, true);
   form_->SetVisible(Control::cmdCancel, false);
   UpdateNeeded = false;

@@ -13,7 +13,8 @@ frmDllLoadTest::frmDllLoadTest(const Services& services, RunSettings settings)
       settings_(settings),
       waiter_(s_.clock, s_.pump),
       registration_(s_.folders, s_.launcher, waiter_, s_.report),
-      ide_(s_.tasks, s_.files, s_.folders, s_.launcher, s_.clock, waiter_, s_.report) {}
+      ide_(s_.tasks, s_.files, s_.folders, s_.launcher, s_.clock, waiter_, s_.report),
+      publisher_(s_.signatures, s_.report) {}
 
 // ---------------------------------------------------------------------------------------------
 // Start-up (the update itself, which start-up and OK both run, is in UpdateDll.cpp)
@@ -82,6 +83,11 @@ Situation frmDllLoadTest::LookAround() {
   found.shipped = shipped_.state != Holding::State::Missing;
   found.shippedPlain = shipped_.state == Holding::State::Held;
   found.installed = files.FileExists(shared_.SystemDllPath);
+  if (found.shippedPlain) {
+    publisher_.Start();
+    verdict_ = publisher_.Accepts(shipped_.file->Native(), shared_.NewDllPath, "shipped");
+    found.shippedForeign = !verdict_.accepted;
+  }
   if (found.installed && found.shippedPlain) UpdateNeeded = InstalledCopyIsOlder(shared_);
   found.installedIsOlder = UpdateNeeded;
   found.installedReadable = IsReadableVersion(shared_.SystemDllVersion);
@@ -99,6 +105,10 @@ void frmDllLoadTest::CarryOut(StartAction action) {
     case StartAction::RefuseShipped:
       return ShowOutcome(Outcome::Refused,
                          texts::ShippedRefused(shared_.NewDllPath, shipped_.state));
+    case StartAction::RefuseForeign:
+      return ShowOutcome(Outcome::Refused,
+                         texts::NotSigned(shared_.NewDllPath, verdict_, shared_.SystemDllVersion,
+                                          s_.files.FileExists(shared_.SystemDllPath)));
     case StartAction::Offer:
       return ConfirmUpdate();
     case StartAction::UpdateNow:
@@ -123,6 +133,10 @@ Installer frmDllLoadTest::MakeInstaller() {
   return Installer(
       s_.files, shared_, shipped_.file.get(),
       [this](const char* switches) { return registration_.Run(switches, shared_.SystemDllPath); },
+      [this](HeldFile& staged, const std::string& path) {
+        verdict_ = publisher_.Accepts(staged.Native(), path, "staged");
+        return verdict_.accepted;
+      },
       s_.report);
 }
 
@@ -188,7 +202,7 @@ void frmDllLoadTest::FreshInstall() {
   ShowOutcome(
       installed && done.registration.Succeeded() ? Outcome::Installed : Outcome::NotInstalled,
       texts::AfterInstall(done.outcome, done.registration, shared_.NewDllVersion,
-                          shared_.SystemDllVersion, done.inTheWay));
+                          shared_.SystemDllVersion, done.inTheWay, shared_.NewDllPath, verdict_));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "app/Installer.h"
 #include "app/Layout.h"
 #include "app/Outcome.h"
+#include "app/PublisherCheck.h"
 #include "app/Registration.h"
 #include "app/StartDecision.h"
 #include "app/Wait.h"
@@ -105,6 +106,9 @@ class frmDllLoadTest final : public FormEvents {
   Waiter waiter_;
   RegistrationTool registration_;
   IdeSession ide_;
+  PublisherCheck publisher_;
+  // What the last publisher check of a copy found.
+  PublisherVerdict verdict_;
   WindowLayout layout_;
   Form* form_ = nullptr;
   modDllUp::SharedState shared_;

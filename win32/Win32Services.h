@@ -9,6 +9,7 @@
 #include "win32/system/Win32Instance.h"
 #include "win32/system/Win32Launcher.h"
 #include "win32/system/Win32Pump.h"
+#include "win32/system/Win32Signatures.h"
 #include "win32/system/Win32Tasks.h"
 
 namespace tarnwell::win32 {
@@ -22,15 +23,19 @@ struct Win32Services {
         files(report, quiet),
         tasks(report),
         launcher(report),
+        signatures(report),
         report(report) {}
 
-  Services All() { return {instance, folders, files, tasks, launcher, clock, pump, report}; }
+  Services All() {
+    return {instance, folders, files, tasks, launcher, signatures, clock, pump, report};
+  }
 
   Win32Instance instance;
   Win32Folders folders;
   Win32Files files;
   Win32Tasks tasks;
   Win32Launcher launcher;
+  Win32Signatures signatures;
   Win32Clock clock;
   Win32Pump pump;
   Report& report;

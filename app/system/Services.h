@@ -7,6 +7,7 @@
 #include "app/system/Folders.h"
 #include "app/system/Instance.h"
 #include "app/system/Launcher.h"
+#include "app/system/Signatures.h"
 #include "app/system/Tasks.h"
 #include "app/system/Yield.h"
 
@@ -18,6 +19,7 @@ struct Services {
   Files& files;
   Tasks& tasks;
   Launcher& launcher;
+  Signatures& signatures;
   Clock& clock;
   MessagePump& pump;
   Report& report;

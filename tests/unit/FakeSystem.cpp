@@ -148,6 +148,7 @@ std::unique_ptr<HeldFile> FakeSystem::CopyNew(HeldFile& source, const std::strin
   if (from.empty() || Has(destination) || cannotCreate.count(destination)) return nullptr;
   const File& original = files[from];
   files[destination] = {original.version, false, original.size};
+  files[destination].signature = original.signature;
   Step(log.back());
   return HeldAt(destination);
 }
@@ -168,6 +169,12 @@ std::unique_ptr<HeldFile> FakeSystem::CreateMarker(const std::string& path) {
   files[path] = {""};
   Step(log.back());
   return HeldAt(path);
+}
+
+Signature FakeSystem::OfFile(NativeFile file, const std::string& path) {
+  const std::string at = PathOf(static_cast<int>(file));
+  log.push_back("signature of " + path);
+  return at.empty() ? Signature{} : files[at].signature;
 }
 
 std::string FakeSystem::VersionAt(const std::string& path) const {

@@ -39,6 +39,7 @@ class FakeSystem final : public Instance,
                          public Files,
                          public Tasks,
                          public Launcher,
+                         public Signatures,
                          public Clock,
                          public MessagePump,
                          public Report {
@@ -52,6 +53,7 @@ class FakeSystem final : public Instance,
     bool link = false;      // reached through a link of its own, or it has a second name
     int id = 0;             // which file it is, wherever its path: given when first held
     bool held = false;      // the program holds it by handle
+    Signature signature{};  // unsigned unless a test signs it
   };
   // How the registration tool behaves.
   struct Tool {
@@ -82,6 +84,8 @@ class FakeSystem final : public Instance,
   bool desktopLaunchWorks = true;
   bool normalUserLaunchWorks = true;
   std::string systemDirectory = kSystemDirectory;
+  // The program's own signature; unsigned, as a build nobody signed.
+  Signature programSignature;
   // Paths that cannot be created (a full disk) or renamed away.
   std::set<std::string> cannotCreate;
   std::set<std::string> cannotRename;
@@ -139,7 +143,9 @@ class FakeSystem final : public Instance,
 
   // Every role played by this one system, reporting to itself or to `report`.
   Services All() { return All(*this); }
-  Services All(Report& report) { return {*this, *this, *this, *this, *this, *this, *this, report}; }
+  Services All(Report& report) {
+    return {*this, *this, *this, *this, *this, *this, *this, *this, report};
+  }
 
   // ---- the roles
   bool PreviousInstanceRunning() override;
@@ -170,6 +176,9 @@ class FakeSystem final : public Instance,
   std::unique_ptr<HeldFile> CreateMarker(const std::string& path) override;
   bool RenameFile(const std::string& source, const std::string& destination) override;
   bool RemoveFile(const std::string& path) override;
+  Signature OfProgram() override { return programSignature; }
+  // The signature of the file held as `file`, wherever its path now is.
+  Signature OfFile(NativeFile file, const std::string& path) override;
   // A yield: the clock moves on by the wait, then `onYield` runs.
   void DoEvents(std::chrono::milliseconds idleWait, NativeWaitable wakeOn = 0) override;
   void Note(const std::string& line) override { notes.push_back(line); }

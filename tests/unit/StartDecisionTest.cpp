@@ -50,6 +50,18 @@ const Row kRows[] = {
      {.shipped = true, .shippedPlain = false},
      false,
      StartAction::RefuseShipped},
+    {"shipped copy not the publisher's",
+     {.shipped = true, .shippedForeign = true, .installed = true, .installedIsOlder = true},
+     true,
+     StartAction::RefuseForeign},
+    {"shipped copy not the publisher's, installed as new",
+     {.shipped = true, .shippedForeign = true, .installed = true},
+     false,
+     StartAction::RefuseForeign},
+    {"shipped copy not the publisher's, nothing installed",
+     {.shipped = true, .shippedForeign = true},
+     false,
+     StartAction::RefuseForeign},
     {"older, IDE closed", kOlder, false, StartAction::UpdateNow},
     {"older, IDE open", kOlder, true, StartAction::Offer},
     {"older, IDE open, /closeide", With(kOlder, false, true), true, StartAction::UpdateClosingIde},
@@ -68,7 +80,8 @@ TEST(StartDecision, EachSituationLeadsToItsAction) {
     });
     EXPECT_EQ(action, row.action) << row.name;
     // The search for the IDE can raise a box of its own: it is made only where it decides.
-    EXPECT_EQ(asked, row.found.installedIsOlder && row.found.shipped && row.found.installed)
+    EXPECT_EQ(asked, row.found.installedIsOlder && row.found.shipped && row.found.installed &&
+                         !row.found.shippedForeign)
         << row.name;
     EXPECT_NE(std::string(NoteOf(action)), "") << row.name;
   }
