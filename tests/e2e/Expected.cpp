@@ -80,4 +80,10 @@ std::wstring NotAPlainFile(const std::wstring& shippedPath) {
   return Widen(texts::ShippedRefused(Narrow(shippedPath), Holding::State::NotPlain));
 }
 
+std::wstring NotSigned(const std::wstring& shippedPath, const std::wstring& found,
+                       const std::wstring& expected, const std::wstring& installed) {
+  return Widen(texts::NotSigned(Narrow(shippedPath), {false, Narrow(found), Narrow(expected)},
+                                Narrow(installed), !installed.empty()));
+}
+
 }  // namespace tarnwell::e2e

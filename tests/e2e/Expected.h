@@ -68,4 +68,9 @@ std::wstring NewNotRegistered(const std::wstring& shipped, const std::wstring& i
 // The Quandrel.dll at `shippedPath` is a link, a folder or has a second name: not used.
 std::wstring NotAPlainFile(const std::wstring& shippedPath);
 
+// The Quandrel.dll at `shippedPath` is not signed by the program's publisher `expected`: `found`
+// names its signer (or "not signed"); nothing was installed, and `installed` (when given) stays.
+std::wstring NotSigned(const std::wstring& shippedPath, const std::wstring& found,
+                       const std::wstring& expected, const std::wstring& installed = {});
+
 }  // namespace tarnwell::e2e
