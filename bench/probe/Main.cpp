@@ -7,6 +7,8 @@
 //                  [--wineserver-pid PID --clk-tck 100] [--out-cpu FILE] [--out-cancel FILE]
 //   probe reaction --program P --fixtures F --runs N [--close-delay-ms 500] --out FILE
 //   probe peer     --program P --fixtures F --runs N [--peer INSTALLER] --out FILE
+//   probe signature --program P --signed-program S --signed-copy D --fixtures F --runs N
+//                  --out FILE
 //
 // Paths are Windows paths (Z:\... for the build tree). The scenario lives in C:\TarnwellBench,
 // the system folder and Program Files\CorvexIDE of the current prefix.
@@ -20,7 +22,7 @@ using namespace tarnwell::bench;
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::fputs("usage: probe startup|wait|reaction|peer --key value ...\n", stderr);
+    std::fputs("usage: probe startup|wait|reaction|peer|signature --key value ...\n", stderr);
     return 2;
   }
   const std::wstring mode = argv[1];
@@ -47,6 +49,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"wait") return MeasureWait(options);
   if (mode == L"reaction") return MeasureReaction(options);
   if (mode == L"peer") return MeasurePeer(options);
+  if (mode == L"signature") return MeasureSignature(options);
   std::fwprintf(stderr, L"probe: unknown mode %ls\n", mode.c_str());
   return 2;
 }

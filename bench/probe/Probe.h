@@ -160,5 +160,6 @@ int MeasureStartup(const Options& options);
 int MeasureWait(const Options& options);
 int MeasureReaction(const Options& options);
 int MeasurePeer(const Options& options);
+int MeasureSignature(const Options& options);
 
 }  // namespace tarnwell::bench
