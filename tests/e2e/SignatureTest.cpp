@@ -39,11 +39,11 @@ std::wstring SignedCopy(const std::wstring& signer) {
 
 // A scenario whose program is the signed one.
 struct SignedScenario {
-  SignedScenario() {
+  explicit SignedScenario(const wchar_t* program = L"TarnwellUpdate.exe") {
     if (std::string(TARNWELL_SIGNED_DIR).empty()) {
       ADD_FAILURE() << "no signed fixtures: openssl or osslsigncode was missing at build time";
     }
-    EXPECT_TRUE(CopyFileW(Signed(L"TarnwellUpdate.exe").c_str(), s.ProgramPath().c_str(), FALSE))
+    EXPECT_TRUE(CopyFileW(Signed(program).c_str(), s.ProgramPath().c_str(), FALSE))
         << "cannot copy the signed program: error " << GetLastError();
   }
   // `copy` beside the program: a signer's fixture, or the unsigned build.
@@ -166,6 +166,23 @@ TEST(SignedProgram, RefusesEveryOtherCopyForAFreshInstallAndLogsBothSigners) {
     EXPECT_EQ(ReadBytes(run.s.ShippedPath()), run.shipped);
     EXPECT_TRUE(HelperFilesLeft(run.s).empty());
   }
+}
+
+// The reference itself cannot be trusted: not even the publisher's own copy is installed.
+TEST(SignedProgram, WhoseOwnSignatureDoesNotVerifyInstallsNothing) {
+  SignedScenario run(L"changed\\TarnwellUpdate.exe");
+  run.s.Install(L"1.2.3.4");
+  run.Ship(L"publisher");
+  DWORD exitCode = 0;
+  const auto log = run.QuietRun(exitCode);
+  SCOPED_TRACE("the log:" + Narrow(Joined(log)));
+  EXPECT_EQ(exitCode, kFailed);
+  EXPECT_TRUE(HasLine(log, L"This program's own signature does not verify (0x80096010)"));
+  EXPECT_TRUE(
+      HasLine(log, L"Refused the shipped copy " + run.s.ShippedPath() + L": " + kPublisher));
+  EXPECT_TRUE(Registrations(run.s).empty());
+  EXPECT_TRUE(HoldsFixture(run.s.InstalledPath(), L"1.2.3.4"));
+  EXPECT_EQ(ReadBytes(run.s.ShippedPath()), run.shipped);
 }
 
 }  // namespace

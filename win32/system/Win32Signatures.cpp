@@ -108,9 +108,20 @@ Signature Check(HANDLE file, const std::wstring& path, Report& report) {
   return found;
 }
 
+// Whether the running image's headers point at a certificate table at all. Without one the
+// verifier would answer TRUST_E_NOSIGNATURE; an unsigned build is spared loading it, and the
+// certificate stores, on every start.
+bool CarriesSignature() {
+  const auto* base = reinterpret_cast<const BYTE*>(::GetModuleHandleW(nullptr));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  return nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_SECURITY].Size != 0;
+}
+
 }  // namespace
 
 Signature Win32Signatures::OfProgram() {
+  if (!CarriesSignature()) return {};
   return Check(nullptr, platform::ExecutablePath(), report_);
 }
 
