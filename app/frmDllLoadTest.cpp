@@ -88,7 +88,10 @@ Situation frmDllLoadTest::LookAround() {
     verdict_ = publisher_.Accepts(shipped_.file->Native(), shared_.NewDllPath, "shipped");
     found.shippedForeign = !verdict_.accepted;
   }
-  if (found.installed && found.shippedPlain) UpdateNeeded = InstalledCopyIsOlder(shared_);
+  // A refused copy is no update: the window offers none, and OK only closes it.
+  if (found.installed && found.shippedPlain && !found.shippedForeign) {
+    UpdateNeeded = InstalledCopyIsOlder(shared_);
+  }
   found.installedIsOlder = UpdateNeeded;
   found.installedReadable = IsReadableVersion(shared_.SystemDllVersion);
   found.shippedReadable = IsReadableVersion(shared_.NewDllVersion);

@@ -37,6 +37,12 @@ std::wstring SignedCopy(const std::wstring& signer) {
   return Signed(L"quandrel-" + signer + L"\\Quandrel.dll");
 }
 
+ScenarioOptions WithoutProgram() {
+  ScenarioOptions options;
+  options.program = false;
+  return options;
+}
+
 // A scenario whose program is the signed one.
 struct SignedScenario {
   explicit SignedScenario(const wchar_t* program = L"TarnwellUpdate.exe") {
@@ -61,7 +67,7 @@ struct SignedScenario {
     return ReadLines(log);
   }
 
-  Scenario s{ScenarioOptions{.program = false}};
+  Scenario s{WithoutProgram()};
   std::vector<std::uint8_t> shipped;
 };
 

@@ -97,6 +97,13 @@ TEST(PublisherDecision, ASignedProgramInstallsOnlyItsOwnPublishersCopy) {
       for (const char* step : {"copy", "mark", "register", "unregister", "delete", "remove"}) {
         EXPECT_EQ(sys.Count(step), 0) << step;
       }
+      // No update is offered: OK alone, and it only closes the window.
+      EXPECT_FALSE(frm.UpdateNeeded);
+      EXPECT_TRUE(form.Visible(Control::cmdOK));
+      EXPECT_FALSE(form.Visible(Control::cmdCancel));
+      form.Press(Control::cmdOK);
+      EXPECT_FALSE(form.Exists());
+      EXPECT_EQ(static_cast<int>(frm.Result()), 2);
       EXPECT_EQ(sys.VersionAt(kShipped), "2.0.0.0");
       EXPECT_EQ(sys.VersionAt(kInstalled), update ? "1.0.0.0" : "(none)");
       EXPECT_EQ(sys.registered, update ? "1.0.0.0" : "");
