@@ -28,7 +28,7 @@ using tarnwell::testing::ReadTextFile;
 
 // As tests/fixtures/signing/sign-fixtures issues them, in the order the program names them.
 constexpr wchar_t kPublisher[] = L"O=Tarnwell Test, CN=Tarnwell Test Publisher";
-constexpr wchar_t kOther[] = L"O=Tarnwell Test, CN=Someone Else";
+constexpr wchar_t kOther[] = L"O=Tarnwell Test, CN=Tarnwell Test Pretender";
 
 std::wstring Signed(const std::wstring& relative) {
   return WindowsPathOf(TARNWELL_SIGNED_DIR) + L"\\" + relative;
@@ -172,6 +172,45 @@ TEST(SignedProgram, RefusesEveryOtherCopyForAFreshInstallAndLogsBothSigners) {
     EXPECT_EQ(ReadBytes(run.s.ShippedPath()), run.shipped);
     EXPECT_TRUE(HelperFilesLeft(run.s).empty());
   }
+}
+
+// Checked at start as the publisher's, the held copy is then overwritten in place during the wait
+// for the IDE by another publisher's build of the same version and size: from the Linux side,
+// which Wine's share modes do not bind (as a file server or another system might not). The check
+// of the staged copy refuses it before the old copy is touched.
+TEST(SignedProgram, CopyOverwrittenDuringTheWaitByAnotherPublishersIsRefusedAtTheSecondCheck) {
+  SignedScenario run;
+  HostSettings host;
+  host.mode = L"disabled";  // the program cannot close it: it waits until the test does
+  run.s.InstallHost(host);
+  run.s.Install(L"1.2.3.4");
+  run.Ship(L"publisher");
+  const std::vector<std::uint8_t> other = ReadBytes(SignedCopy(L"other"));
+  ASSERT_EQ(other.size(), run.shipped.size()) << "the two signers' copies differ in size";
+  HWND hostWindow = run.s.StartHost();
+  ASSERT_NE(hostWindow, nullptr);
+  Program program = run.s.Start();
+  HWND window = program.WaitForWindow();
+  ASSERT_TRUE(WaitForText(window, Offer(L"1.2.3.4", L"1.2.3.5")));
+  ASSERT_TRUE(Click(window, kOkId));
+  ASSERT_TRUE(WaitForText(window, Waiting()));
+
+  ASSERT_TRUE(RunUnix("/bin/dd", L"if=" + Widen(UnixPathOf(SignedCopy(L"other"))) + L" of=" +
+                                     Widen(UnixPathOf(run.s.ShippedPath())) +
+                                     L" conv=notrunc status=none"));
+  ASSERT_TRUE(WaitUntil([&] { return ReadBytes(run.s.ShippedPath()) == other; }))
+      << "the copy was not overwritten";
+  ASSERT_TRUE(CloseHost(hostWindow));
+
+  EXPECT_TRUE(WaitForOutcome(window));
+  ExpectWindow(window, NotSigned(run.s.ShippedPath(), kOther, kPublisher, L"1.2.3.4"), kRed,
+               Buttons::Ok);
+  EXPECT_TRUE(Registrations(run.s).empty()) << "the old copy was unregistered";
+  EXPECT_TRUE(HoldsFixture(run.s.InstalledPath(), L"1.2.3.4"));
+  EXPECT_TRUE(run.s.TrashedFiles().empty());
+  EXPECT_TRUE(HelperFilesLeft(run.s).empty());
+  EXPECT_EQ(ReadBytes(run.s.ShippedPath()), other);
+  EXPECT_EQ(PressOk(program, window), kFailed);
 }
 
 // The reference itself cannot be trusted: not even the publisher's own copy is installed.
