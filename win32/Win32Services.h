@@ -6,6 +6,7 @@
 #include "app/system/Services.h"
 #include "win32/system/Win32Files.h"
 #include "win32/system/Win32Folders.h"
+#include "win32/system/Win32Holders.h"
 #include "win32/system/Win32Instance.h"
 #include "win32/system/Win32Launcher.h"
 #include "win32/system/Win32Pump.h"
@@ -22,9 +23,12 @@ struct Win32Services {
         files(report, quiet),
         tasks(report),
         launcher(report),
-        report(report) {}
+        report(report),
+        holders(report) {}
 
-  Services All() { return {instance, folders, files, tasks, launcher, clock, pump, report}; }
+  Services All() {
+    return {instance, folders, files, tasks, launcher, clock, pump, report, holders};
+  }
 
   Win32Instance instance;
   Win32Folders folders;
@@ -34,6 +38,7 @@ struct Win32Services {
   Win32Clock clock;
   Win32Pump pump;
   Report& report;
+  Win32Holders holders;
 };
 
 }  // namespace tarnwell::win32
