@@ -28,6 +28,8 @@ void frmDllLoadTest::UpdateDll() {
   // still finished, so that the library is never left half replaced.
   // Who has the old copy loaded goes on running it after the swap, until restarted.
   const std::vector<Holder> before = LoadedBy();
+  Note(before.empty() ? "No other process has the installed copy loaded"
+                      : "Other processes with the installed copy loaded: " + AllNamed(before));
   const Installer::Result replaced = MakeInstaller().Replace();
   ReportUpdate(replaced, before);
   // The old copy is in use: the user is asked to close what holds it, not handed the IDE.
@@ -67,10 +69,7 @@ void frmDllLoadTest::AbandonUpdate() {
 std::vector<Holder> frmDllLoadTest::LoadedBy() {
   std::vector<std::uint32_t> notCounted = registration_.Started();
   if (ide_.ClosedProcessId() != 0) notCounted.push_back(ide_.ClosedProcessId());
-  std::vector<Holder> found = s_.holders.Of(shared_.SystemDllPath, notCounted);
-  Note(found.empty() ? "No other process has the installed copy loaded"
-                     : "The installed copy is loaded by " + AllNamed(found));
-  return found;
+  return s_.holders.Of(shared_.SystemDllPath, notCounted);
 }
 
 std::string frmDllLoadTest::UpdateText(const Installer::Result& replaced,
@@ -93,7 +92,8 @@ void frmDllLoadTest::ReportUpdate(const Installer::Result& replaced,
   std::vector<Holder> still;
   if (updated && !before.empty()) {
     still = StillOnTheOldCopy(before, LoadedBy());
-    if (!still.empty()) Note("Running the old copy until restarted: " + AllNamed(still));
+    Note(still.empty() ? "None of them runs the old copy any more"
+                       : "Running the old copy until restarted: " + AllNamed(still));
   }
   outcome_ = !updated        ? Outcome::NotUpdated
              : still.empty() ? Outcome::Updated

@@ -94,7 +94,7 @@ class frmDllLoadTest final : public FormEvents {
   // `before`: the other processes that had the installed copy loaded before it was replaced.
   void ReportUpdate(const Installer::Result& replaced, const std::vector<Holder>& before);
   // The other processes that have the installed copy loaded now, but for the IDE we closed and
-  // the registration tool; logged.
+  // the registration tool.
   std::vector<Holder> LoadedBy();
   // The status text of the update, with the users of the library where there are any.
   std::string UpdateText(const Installer::Result& replaced, const std::vector<Holder>& still);

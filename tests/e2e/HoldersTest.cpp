@@ -67,7 +67,8 @@ TEST(LibraryHolders, AQuietRunLogsWhoRunsTheOldCopyAndEndsWith3010) {
   ExpectUpdated(s);
   const std::string log = ReadTextFile(logPath).value_or("");
   const std::string named = "Holder.exe (process " + std::to_string(holder.Id()) + ")";
-  EXPECT_NE(log.find("  The installed copy is loaded by " + named + "\r\n"), std::string::npos)
+  EXPECT_NE(log.find("  Other processes with the installed copy loaded: " + named + "\r\n"),
+            std::string::npos)
       << log;
   EXPECT_NE(log.find("  Running the old copy until restarted: " + named + "\r\n"),
             std::string::npos)

@@ -94,8 +94,8 @@ TEST_F(Holders, NobodyLeftOnTheOldCopyChangesNothing) {
   Start();
   EXPECT_EQ(form.caption, texts::Updated("1.0.0.0", "2.0.0.0"));
   EXPECT_EQ(ExitCode(), 0);
-  EXPECT_TRUE(Noted("The installed copy is loaded by Indexer.exe (process 41)"));
-  EXPECT_TRUE(Noted("No other process has the installed copy loaded"));
+  EXPECT_TRUE(Noted("Other processes with the installed copy loaded: Indexer.exe (process 41)"));
+  EXPECT_TRUE(Noted("None of them runs the old copy any more"));
 }
 
 TEST_F(Holders, TheIdeWeClosedAndTheRegistrationToolAreNotCounted) {
