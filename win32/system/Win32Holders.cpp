@@ -1,10 +1,12 @@
 #include "win32/system/Win32Holders.h"
 
 #include <windows.h>
+#include <psapi.h>
 #include <restartmanager.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "platform/UniqueHandle.h"
@@ -47,20 +49,69 @@ std::wstring FinalPath(const std::wstring& path) {
   return final;
 }
 
-bool HasLoaded(DWORD processId, const std::wstring& path, const std::wstring& finalPath) {
+// The names the system gives an image of `path` mapped into a process: "\??\C:\..." (Wine) and
+// "\Device\HarddiskVolume1\..." (Windows).
+std::vector<std::wstring> MappedNames(const std::wstring& path) {
+  if (path.size() < 3 || path[1] != L':') return {};
+  std::vector<std::wstring> names{L"\\??\\" + path};
+  std::wstring device(MAX_PATH, L'\0');
+  const std::wstring drive = path.substr(0, 2);
+  if (::QueryDosDeviceW(drive.c_str(), device.data(), static_cast<DWORD>(device.size())) != 0) {
+    names.push_back(device.c_str() + path.substr(2));
+  }
+  return names;
+}
+
+// Whether an image named one of `names` is mapped into the process, walking its address space.
+// Slower than its module list, but the system names the images itself: nothing of the other
+// process's memory is read.
+bool HasMapped(DWORD processId, const std::vector<std::wstring>& names) {
+  const platform::KernelHandle process(
+      ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  if (!process || names.empty()) return false;
+  MEMORY_BASIC_INFORMATION region{};
+  std::wstring mapped(MAX_PATH * 2, L'\0');
+  for (std::uintptr_t at = 0; ::VirtualQueryEx(process.get(), reinterpret_cast<void*>(at), &region,
+                                               sizeof region) == sizeof region;) {
+    if (region.Type == MEM_IMAGE && region.AllocationBase == region.BaseAddress &&
+        ::K32GetMappedFileNameW(process.get(), region.BaseAddress, mapped.data(),
+                                static_cast<DWORD>(mapped.size())) != 0) {
+      for (const std::wstring& name : names) {
+        if (SamePath(name, mapped.c_str())) return true;
+      }
+    }
+    const auto next = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  return false;
+}
+
+bool HasLoaded(DWORD processId, const std::vector<std::wstring>& paths) {
   FileHandle modules;
+  DWORD error = ERROR_SUCCESS;
   for (int i = 0; i < kSnapshotTries && !modules; ++i) {
     modules.reset(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId));
-    // Denied, ended, or of a width this program cannot look into: nothing to be seen.
-    if (!modules && ::GetLastError() != ERROR_BAD_LENGTH) return false;
+    error = modules ? ERROR_SUCCESS : ::GetLastError();
+    if (error != ERROR_BAD_LENGTH) break;
   }
-  if (!modules) return false;
+  if (!modules) {
+    if (error == ERROR_ACCESS_DENIED) return false;
+    // Its module list cannot be read from here (a process of the other width on Windows; every
+    // other process to a 32-bit program under an emulator, error 998); its mapped images can.
+    std::vector<std::wstring> names;
+    for (const std::wstring& path : paths) {
+      for (std::wstring& name : MappedNames(path)) names.push_back(std::move(name));
+    }
+    return HasMapped(processId, names);
+  }
   MODULEENTRY32W module{};
   module.dwSize = sizeof module;
   for (BOOL more = ::Module32FirstW(modules.get(), &module); more;
        more = ::Module32NextW(modules.get(), &module)) {
-    if (SamePath(path, module.szExePath)) return true;
-    if (!finalPath.empty() && SamePath(finalPath, module.szExePath)) return true;
+    for (const std::wstring& path : paths) {
+      if (SamePath(path, module.szExePath)) return true;
+    }
   }
   return false;
 }
@@ -109,7 +160,11 @@ std::vector<Holder> Win32Holders::Of(const std::string& path,
     report_.Trace("CreateToolhelp32Snapshot", ::GetLastError());
     return found;
   }
-  const std::wstring finalPath = FinalPath(wide);
+  // As given, and as the system resolves it, should a link or a short name lie on the way.
+  std::vector<std::wstring> paths{wide};
+  if (std::wstring final = FinalPath(wide); !final.empty() && !SamePath(final, wide.c_str())) {
+    paths.push_back(std::move(final));
+  }
   const DWORD self = ::GetCurrentProcessId();
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
@@ -120,7 +175,7 @@ std::vector<Holder> Win32Holders::Of(const std::string& path,
         std::find(notCounted.begin(), notCounted.end(), id) != notCounted.end()) {
       continue;
     }
-    if (HasLoaded(id, wide, finalPath)) found.push_back({platform::Narrow(entry.szExeFile), id});
+    if (HasLoaded(id, paths)) found.push_back({platform::Narrow(entry.szExeFile), id});
   }
   return found;
 }
