@@ -134,19 +134,19 @@ class RestartSession {
  public:
   RestartSession() {
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
-    started_ = ::RmStartSession(&handle_, 0, key) == ERROR_SUCCESS;
+    error_ = ::RmStartSession(&handle_, 0, key);
   }
   ~RestartSession() {
-    if (started_) ::RmEndSession(handle_);
+    if (error_ == ERROR_SUCCESS) ::RmEndSession(handle_);
   }
   RestartSession(const RestartSession&) = delete;
   RestartSession& operator=(const RestartSession&) = delete;
-  bool Started() const { return started_; }
+  DWORD Error() const { return error_; }
   DWORD Handle() const { return handle_; }
 
  private:
   DWORD handle_ = 0;
-  bool started_ = false;
+  DWORD error_ = ERROR_INVALID_HANDLE;
 };
 
 }  // namespace
@@ -183,8 +183,8 @@ std::vector<Holder> Win32Holders::Of(const std::string& path,
 std::vector<Holder> Win32Holders::Blocking(const std::string& path) {
   std::vector<Holder> found;
   const RestartSession session;
-  if (!session.Started()) {
-    report_.Trace("RmStartSession", ERROR_SUCCESS);
+  if (session.Error() != ERROR_SUCCESS) {
+    report_.Trace("RmStartSession", session.Error());
     return found;
   }
   const std::wstring wide = platform::Widen(path);
