@@ -11,6 +11,7 @@ bool IdeSession::IsOpen() { return tasks_.IsTaskRunning(kIdeCaption); }
 
 void IdeSession::AskToClose() {
   process_ = tasks_.OpenTaskProcess(kIdeCaption);
+  closedId_ = process_ ? process_->Id() : 0;
   report_.Note("Asked the Corvex IDE to close");
   tasks_.EndTask(kIdeCaption);
 }

@@ -42,6 +42,8 @@ class IdeSession {
   // Starts the IDE again without administrator rights. False when it could not be started and
   // the user has to; true also when its program is not there to start.
   bool Restart(NativeWindow owner);
+  // The process of the IDE that AskToClose asked to close; 0 when none was known.
+  std::uint32_t ClosedProcessId() const { return closedId_; }
 
  private:
   bool Launch(const std::string& program);
@@ -55,6 +57,7 @@ class IdeSession {
   Waiter& waiter_;
   Report& report_;
   std::unique_ptr<Process> process_;
+  std::uint32_t closedId_ = 0;
 };
 
 }  // namespace tarnwell

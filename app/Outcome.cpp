@@ -12,7 +12,7 @@ struct Row {
 };
 
 // In the order of the enumeration.
-constexpr std::array<Row, 14> kOutcomes{{
+constexpr std::array<Row, 15> kOutcomes{{
     {Outcome::Undecided, kDarkBlue, ExitCode::Current},
     {Outcome::NoSystemFolder, kRed, ExitCode::Failed},
     {Outcome::UpToDate, kRed, ExitCode::Current},
@@ -22,6 +22,7 @@ constexpr std::array<Row, 14> kOutcomes{{
     {Outcome::Installed, kGreen, ExitCode::Current},
     {Outcome::NotInstalled, kRed, ExitCode::Failed},
     {Outcome::Updated, kGreen, ExitCode::Current},
+    {Outcome::UpdatedInUse, kGreen, ExitCode::RestartNeeded},
     {Outcome::NotUpdated, kRed, ExitCode::Failed},
     {Outcome::ReplacementMissing, kRed, ExitCode::NoReplacement},
     {Outcome::Refused, kRed, ExitCode::Failed},

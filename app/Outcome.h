@@ -20,6 +20,9 @@ enum class ExitCode : int {
   Cancelled = 3,       // an offered update was not run: cancelled, or the IDE stayed open
   AlreadyRunning = 4,  // another instance is running
   NotUnderstood = 5,   // the command line was not understood or the log could not be written
+  // Installed and current, but processes that use the library run the old copy until they are
+  // restarted: the code deployment tools read as success with a restart needed.
+  RestartNeeded = 3010,
 };
 
 enum class Outcome {
@@ -32,6 +35,7 @@ enum class Outcome {
   Installed,           // no copy was installed; the shipped one is in place and registered
   NotInstalled,        // ... but it could not be put in place, or registered
   Updated,             // the older copy was replaced and the new one registered
+  UpdatedInUse,        // ... and other processes still run the old copy until restarted
   NotUpdated,          // ... but the update or its registration failed
   ReplacementMissing,  // no shipped copy beside the program
   Refused,             // the shipped copy is not one to install: nothing is touched

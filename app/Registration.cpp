@@ -34,6 +34,7 @@ RegistrationResult RegistrationTool::Run(const std::string& switches, const std:
     note("could not be started");
     return {RegistrationResult::Kind::NotStarted};
   }
+  if (tool->Id() != 0) started_.push_back(tool->Id());
   std::optional<std::uint32_t> code;
   const auto ended = [&] { return (code = tool->ExitCode()).has_value(); };
   if (waiter_.Until(ended, kRegistrationLimitMs, tool->Waitable()) == WaitEnd::Done) {

@@ -1,7 +1,9 @@
 #pragma once
 // The platform's registration tool, run on the installed library and waited for.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/RegistrationResult.h"
 #include "app/Report.h"
@@ -29,12 +31,15 @@ class RegistrationTool {
   // messages handled meanwhile; a tool that overruns is ended, so that it cannot change the
   // registration after the outcome is reported.
   RegistrationResult Run(const std::string& switches, const std::string& library);
+  // The processes of every run so far, by id.
+  const std::vector<std::uint32_t>& Started() const { return started_; }
 
  private:
   Folders& folders_;
   Launcher& launcher_;
   Waiter& waiter_;
   Report& report_;
+  std::vector<std::uint32_t> started_;
 };
 
 }  // namespace tarnwell

@@ -1,5 +1,7 @@
 #include "app/StatusTexts.h"
 
+#include <algorithm>
+
 #include "app/Fill.h"
 
 namespace tarnwell::texts {
@@ -108,10 +110,27 @@ constexpr char kNotSigned[] =
     "It has NOT been installed";
 constexpr char kNotSignedStill[] = "Version: %1 is still installed";
 constexpr char kNotSettled[] = "An interrupted update could not be finished: %1";
+constexpr char kRestartToUse[] = "To use the new version, restart: %1";
+constexpr char kInUseBy[] = "In use by: %1";
+constexpr char kHolderName[] = "%1 (process %2)";
+constexpr char kAndMore[] = "%1 and %2 more";
+// Holders the label names; the log names them all.
+constexpr std::size_t kNamedOnTheLabel = 3;
 constexpr char kNoBackup[] =
     "There was an Error while updating the Quandrel.dll\r\n"
     "No backup of Version: %1 could be made\r\n"
     "Version: %1 is still installed";
+
+std::string FewNamed(const std::vector<Holder>& holders) {
+  std::string named;
+  const std::size_t shown = std::min(holders.size(), kNamedOnTheLabel);
+  for (std::size_t i = 0; i < shown; ++i) {
+    if (i != 0) named += ", ";
+    named += HolderName(holders[i]);
+  }
+  if (holders.size() == shown) return named;
+  return Fill(kAndMore, {named, std::to_string(holders.size() - shown)});
+}
 
 }  // namespace
 
@@ -249,6 +268,18 @@ std::string AfterUpdate(FileWork work, const RegistrationResult& r, const std::s
       return Restored(to, from, work == FileWork::Restored);
   }
   return r.Succeeded() ? Updated(from, to) : UpdatedNotRegistered(to, r);
+}
+
+std::string HolderName(const Holder& holder) {
+  return Fill(kHolderName, {holder.image, std::to_string(holder.processId)});
+}
+
+std::string RestartToUseNewVersion(const std::vector<Holder>& holders) {
+  return Fill(kRestartToUse, {FewNamed(holders)});
+}
+
+std::string InUseBy(const std::vector<Holder>& holders) {
+  return Fill(kInUseBy, {FewNamed(holders)});
 }
 
 }  // namespace tarnwell::texts

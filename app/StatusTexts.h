@@ -6,11 +6,13 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/FileWork.h"
 #include "app/RegistrationResult.h"
 #include "app/Verdict.h"
 #include "app/system/Files.h"
+#include "app/system/Holders.h"
 
 namespace tarnwell::texts {
 
@@ -74,6 +76,14 @@ std::string InTheWay(const std::string& path, const std::string& installed, bool
 // The new copy would not register, so the old one was put back and registered.
 std::string NewNotRegistered(const std::string& shipped, const std::string& installed,
                              const RegistrationResult& r);
+
+// Added to the green outcome when other processes still run the old copy: at most three of them
+// named, then how many more.
+std::string RestartToUseNewVersion(const std::vector<Holder>& holders);
+// Added to UpdateFailed where the platform can tell who keeps the old copy in place.
+std::string InUseBy(const std::vector<Holder>& holders);
+// How a holder is named, on the label and in the log: "Indexer.exe (process 4242)".
+std::string HolderName(const Holder& holder);
 
 // Appended to an outcome when the IDE we closed could not be started again.
 inline constexpr char kStartIdeAgain[] = "Please start the Corvex IDE again";

@@ -4,6 +4,7 @@
 // the file work and the layout each live in a unit of their own; this one puts them in order.
 
 #include <string>
+#include <vector>
 
 #include "app/IdeSession.h"
 #include "app/Installer.h"
@@ -56,7 +57,8 @@ class frmDllLoadTest final : public FormEvents {
   // could not be settled leaves the library unregistered: that is a failure, unless this run
   // has since put a registered copy in place.
   ExitCode Result() const {
-    const bool registered = outcome_ == Outcome::Installed || outcome_ == Outcome::Updated;
+    const bool registered = outcome_ == Outcome::Installed || outcome_ == Outcome::Updated ||
+                            outcome_ == Outcome::UpdatedInUse;
     return notSettled_ && !registered ? ExitCode::Failed : ExitCodeOf(outcome_);
   }
   // True once EndProcess has been asked for (an Instance that returns from it lets callers see).
@@ -90,7 +92,13 @@ class frmDllLoadTest final : public FormEvents {
   bool AskIdeToClose();
   // False when the wait for the IDE was cancelled or ran out: the window closes.
   bool AwaitIde();
-  void ReportUpdate(const Installer::Result& replaced);
+  // `before`: the other processes that had the installed copy loaded before it was replaced.
+  void ReportUpdate(const Installer::Result& replaced, const std::vector<Holder>& before);
+  // The other processes that have the installed copy loaded now, but for the IDE we closed and
+  // the registration tool.
+  std::vector<Holder> LoadedBy();
+  // The status text of the update, with the users of the library where there are any.
+  std::string UpdateText(const Installer::Result& replaced, const std::vector<Holder>& still);
   // Starts the IDE again; when it cannot be, the outcome gains a line asking the user to.
   void RestartIde();
   Installer MakeInstaller();

@@ -6,6 +6,7 @@
 #include "app/system/Services.h"
 #include "win32/system/Win32Files.h"
 #include "win32/system/Win32Folders.h"
+#include "win32/system/Win32Holders.h"
 #include "win32/system/Win32Instance.h"
 #include "win32/system/Win32Launcher.h"
 #include "win32/system/Win32Pump.h"
@@ -24,10 +25,11 @@ struct Win32Services {
         tasks(report),
         launcher(report),
         signatures(report),
-        report(report) {}
+        report(report),
+        holders(report) {}
 
   Services All() {
-    return {instance, folders, files, tasks, launcher, signatures, clock, pump, report};
+    return {instance, folders, files, tasks, launcher, signatures, clock, pump, report, holders};
   }
 
   Win32Instance instance;
@@ -39,6 +41,7 @@ struct Win32Services {
   Win32Clock clock;
   Win32Pump pump;
   Report& report;
+  Win32Holders holders;
 };
 
 }  // namespace tarnwell::win32

@@ -5,6 +5,7 @@
 #include "app/Report.h"
 #include "app/system/Files.h"
 #include "app/system/Folders.h"
+#include "app/system/Holders.h"
 #include "app/system/Instance.h"
 #include "app/system/Launcher.h"
 #include "app/system/Signatures.h"
@@ -23,6 +24,7 @@ struct Services {
   Clock& clock;
   MessagePump& pump;
   Report& report;
+  Holders& holders;
 };
 
 }  // namespace tarnwell

@@ -57,6 +57,12 @@ std::wstring Updated(const std::wstring& from, const std::wstring& to) {
   return Widen(texts::Updated(Narrow(from), Narrow(to)));
 }
 
+std::wstring UpdatedInUse(const std::wstring& from, const std::wstring& to,
+                          const std::wstring& image, DWORD processId) {
+  return Widen(texts::Updated(Narrow(from), Narrow(to)) + texts::kNewLine +
+               texts::RestartToUseNewVersion({{Narrow(image), processId}}));
+}
+
 std::wstring UpdatedNotRegistered(const std::wstring& version, int exitCode) {
   return Widen(texts::UpdatedNotRegistered(Narrow(version), ExitedWith(exitCode)));
 }

@@ -24,6 +24,7 @@ inline constexpr DWORD kNoReplacement = 1;
 inline constexpr DWORD kFailed = 2;
 inline constexpr DWORD kCancelled = 3;
 inline constexpr DWORD kAlreadyRunning = 4;
+inline constexpr DWORD kRestartNeeded = 3010;
 
 // The label's lines joined as the program joins them, by CR LF.
 std::wstring Lines(std::initializer_list<std::wstring_view> lines);
@@ -53,6 +54,9 @@ std::wstring Waiting();
 // While regsvr32 runs.
 std::wstring InProgress();
 std::wstring Updated(const std::wstring& from, const std::wstring& to);
+// Updated, and the process `processId` of `image` still runs the old copy until restarted.
+std::wstring UpdatedInUse(const std::wstring& from, const std::wstring& to,
+                          const std::wstring& image, DWORD processId);
 // The new copy is in, but regsvr32 failed with `exitCode`.
 std::wstring UpdatedNotRegistered(const std::wstring& version, int exitCode);
 // The installed copy could not be removed.

@@ -8,8 +8,10 @@ namespace {
 class FakeProcess final : public Process {
  public:
   FakeProcess(std::function<bool()> running, std::uint32_t code, NativeWaitable waitable,
-              std::function<void()> onEnd = {}, std::function<void()> onTerminate = {})
-      : running_(std::move(running)),
+              std::function<void()> onEnd = {}, std::function<void()> onTerminate = {},
+              std::uint32_t id = 0)
+      : id_(id),
+        running_(std::move(running)),
         code_(code),
         waitable_(waitable),
         onEnd_(std::move(onEnd)),
@@ -21,11 +23,13 @@ class FakeProcess final : public Process {
     return code_;
   }
   NativeWaitable Waitable() const override { return waitable_; }
+  std::uint32_t Id() const override { return id_; }
   void Terminate() override {
     if (onTerminate_) onTerminate_();
   }
 
  private:
+  std::uint32_t id_;
   std::function<bool()> running_;
   std::uint32_t code_;
   NativeWaitable waitable_;
@@ -246,7 +250,7 @@ std::unique_ptr<Process> FakeSystem::Launch(const std::string& program,
     auto onTerminate = [this, what] { log.push_back("terminate " + what + "tool"); };
     return std::make_unique<FakeProcess>([polls, finishes] { return !finishes || (*polls)-- > 0; },
                                          code, unregister ? kUnregisterWaitable : kRegisterWaitable,
-                                         onEnd, onTerminate);
+                                         onEnd, onTerminate, nextToolProcessId_++);
   }
   if (!Has(program)) return nullptr;
   log.push_back("start " + program + " state " + std::to_string(windowState));
@@ -268,7 +272,7 @@ bool FakeSystem::LaunchAsNormalUser(const std::string& program, int windowState)
 std::unique_ptr<Process> FakeSystem::OpenTaskProcess(const std::string&) {
   if (ideWindows == 0) return nullptr;
   return std::make_unique<FakeProcess>([this] { return ideWindows > 0 || ideProcessLingers-- > 0; },
-                                       0, kIdeWaitable);
+                                       0, kIdeWaitable, nullptr, nullptr, kIdeProcessId);
 }
 
 bool FakeSystem::IsTaskRunning(const std::string&) {
@@ -346,5 +350,17 @@ bool FakeSystem::RemoveFile(const std::string& path) {
   if (files.erase(path) != 0) Step("remove " + path);
   return true;
 }
+
+std::vector<Holder> FakeSystem::Of(const std::string& path,
+                                   const std::vector<std::uint32_t>& notCounted) {
+  if (beforeHolderScan) beforeHolderScan(++holderScans);
+  std::vector<Holder> found = loadedBy[path];
+  std::erase_if(found, [&](const Holder& holder) {
+    return std::find(notCounted.begin(), notCounted.end(), holder.processId) != notCounted.end();
+  });
+  return found;
+}
+
+std::vector<Holder> FakeSystem::Blocking(const std::string& path) { return blockedBy[path]; }
 
 }  // namespace tarnwell::testing

@@ -30,6 +30,9 @@ inline const std::string kJournal = kInstalled + ".update-journal";
 inline constexpr NativeWaitable kRegisterWaitable = 0x5001;
 inline constexpr NativeWaitable kUnregisterWaitable = 0x5002;
 inline constexpr NativeWaitable kIdeWaitable = 0x5003;
+// Process ids of the fake processes: the IDE, and each registration tool run from this one on.
+inline constexpr std::uint32_t kIdeProcessId = 700;
+inline constexpr std::uint32_t kFirstToolProcessId = 800;
 
 // Thrown by the fake when the program is to stop dead after a step, as if killed.
 struct Killed {};
@@ -42,7 +45,8 @@ class FakeSystem final : public Instance,
                          public Signatures,
                          public Clock,
                          public MessagePump,
-                         public Report {
+                         public Report,
+                         public Holders {
  public:
   struct File {
     std::string version;  // "" for a file without version information
@@ -109,12 +113,20 @@ class FakeSystem final : public Instance,
   // Runs on every yield; `yields` counts them, starting at 1.
   std::function<void(int yields)> onYield;
 
+  // The processes that have a library loaded, by its path, as the next scan finds them.
+  std::map<std::string, std::vector<Holder>> loadedBy;
+  // Who keeps a file from being moved, by its path, as far as the platform tells.
+  std::map<std::string, std::vector<Holder>> blockedBy;
+  // Runs before every scan for the processes that have a library loaded; counted from 1.
+  std::function<void(int scans)> beforeHolderScan;
+
   // ---- what happened
   std::vector<std::string> log;
   std::vector<std::string> commandLines;
   std::vector<std::string> launchFolders;
   std::vector<NativeWindow> deleteOwners;
   int instanceChecks = 0;
+  int holderScans = 0;
   int endedWith = -1;
   int versionBoxes = 0;
   int closeRequests = 0;
@@ -144,7 +156,7 @@ class FakeSystem final : public Instance,
   // Every role played by this one system, reporting to itself or to `report`.
   Services All() { return All(*this); }
   Services All(Report& report) {
-    return {*this, *this, *this, *this, *this, *this, *this, *this, report};
+    return {*this, *this, *this, *this, *this, *this, *this, *this, report, *this};
   }
 
   // ---- the roles
@@ -186,6 +198,9 @@ class FakeSystem final : public Instance,
     boxes.push_back(title + ": " + text);
   }
   void Trace(std::string_view, std::uint32_t, bool) override {}
+  std::vector<Holder> Of(const std::string& path,
+                         const std::vector<std::uint32_t>& notCounted) override;
+  std::vector<Holder> Blocking(const std::string& path) override;
 
   // Counts a step; throws Killed when it is the last one the program may take.
   void Step(const std::string& what);
@@ -200,6 +215,7 @@ class FakeSystem final : public Instance,
   friend class FakeHeldFile;
   std::unique_ptr<HeldFile> HeldAt(const std::string& path);
   int nextId_ = 1;
+  std::uint32_t nextToolProcessId_ = kFirstToolProcessId;
 };
 
 }  // namespace tarnwell::testing

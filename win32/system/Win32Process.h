@@ -16,6 +16,7 @@ class Win32Process final : public Process {
   NativeWaitable Waitable() const override {
     return reinterpret_cast<NativeWaitable>(process_.get());
   }
+  std::uint32_t Id() const override { return ::GetProcessId(process_.get()); }
   void Terminate() override;
 
  private:
