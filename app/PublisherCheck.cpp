@@ -1,15 +1,15 @@
 #include "app/PublisherCheck.h"
 
-#include <cstdio>
-
 #include "app/Fill.h"
 
 namespace tarnwell {
 namespace {
 
+// Written by hand: the C runtime's printf family would bring in its whole formatting engine.
 std::string Hex(std::uint32_t value) {
-  char text[11];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(value));
+  std::string text = "0x00000000";
+  for (std::size_t i = text.size(); value != 0; value >>= 4)
+    text[--i] = "0123456789ABCDEF"[value & 0xF];
   return text;
 }
 
