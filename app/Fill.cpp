@@ -17,4 +17,6 @@ std::string Fill(std::string_view pattern, std::initializer_list<std::string_vie
   return text;
 }
 
+std::string Decimal(long long value) { return std::to_string(value); }
+
 }  // namespace tarnwell

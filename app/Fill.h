@@ -11,4 +11,8 @@ namespace tarnwell {
 
 std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> values = {});
 
+// A number in decimal, for every count, code and size a text shows: one conversion for all of
+// them rather than one copy of the standard one per integer type.
+std::string Decimal(long long value);
+
 }  // namespace tarnwell

@@ -21,7 +21,7 @@ bool Settled(const RegistrationResult& registration) {
 }
 
 std::string Bytes(const std::optional<std::uint64_t>& size) {
-  return (size ? std::to_string(*size) : std::string("?")) + " bytes";
+  return (size ? Decimal(*size) : std::string("?")) + " bytes";
 }
 }  // namespace
 

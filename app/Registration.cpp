@@ -38,7 +38,7 @@ RegistrationResult RegistrationTool::Run(const std::string& switches, const std:
   std::optional<std::uint32_t> code;
   const auto ended = [&] { return (code = tool->ExitCode()).has_value(); };
   if (waiter_.Until(ended, kRegistrationLimitMs, tool->Waitable()) == WaitEnd::Done) {
-    note("exit code " + std::to_string(*code));
+    note("exit code " + Decimal(*code));
     return {RegistrationResult::Kind::Finished, *code};
   }
   tool->Terminate();

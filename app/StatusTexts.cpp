@@ -129,7 +129,7 @@ std::string FewNamed(const std::vector<Holder>& holders) {
     named += HolderName(holders[i]);
   }
   if (holders.size() == shown) return named;
-  return Fill(kAndMore, {named, std::to_string(holders.size() - shown)});
+  return Fill(kAndMore, {named, Decimal(holders.size() - shown)});
 }
 
 }  // namespace
@@ -170,7 +170,7 @@ std::string RegistrationLine(const RegistrationResult& r) {
     case RegistrationResult::Kind::Finished:
       break;
   }
-  return "RegSvr32 exit code " + std::to_string(r.exitCode);
+  return "RegSvr32 exit code " + Decimal(r.exitCode);
 }
 
 std::string NotRegistered(const std::string& version, const RegistrationResult& r) {
@@ -271,7 +271,7 @@ std::string AfterUpdate(FileWork work, const RegistrationResult& r, const std::s
 }
 
 std::string HolderName(const Holder& holder) {
-  return Fill(kHolderName, {holder.image, std::to_string(holder.processId)});
+  return Fill(kHolderName, {holder.image, Decimal(holder.processId)});
 }
 
 std::string RestartToUseNewVersion(const std::vector<Holder>& holders) {

@@ -3,6 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "app/Fill.h"
+
 namespace tarnwell {
 namespace {
 
@@ -65,7 +67,7 @@ std::uint32_t WordAt(std::span<const std::uint8_t, kFixedFileInfoSize> block, st
 }
 
 std::string HighLow(std::uint32_t word) {
-  return std::to_string(word >> 16) + "." + std::to_string(word & 0xFFFFu);
+  return Decimal(word >> 16) + "." + Decimal(word & 0xFFFFu);
 }
 
 std::string_view Lookup(std::span<const Named> table, std::uint32_t value,

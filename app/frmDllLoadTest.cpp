@@ -1,6 +1,7 @@
 #include "app/frmDllLoadTest.h"
 
 #include "app/Copies.h"
+#include "app/Fill.h"
 #include "app/Lines.h"
 #include "app/StatusTexts.h"
 
@@ -34,7 +35,7 @@ void frmDllLoadTest::EndAsSecondInstance() {
   ended_ = true;
   // The process ends right here, before WinMain could write the exit code down.
   const int code = static_cast<int>(Result());
-  Note("Exit code " + std::to_string(code));
+  Note("Exit code " + Decimal(code));
   s_.instance.EndProcess(code);
 }
 

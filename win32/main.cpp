@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/Fill.h"
 #include "app/frmDllLoadTest.h"
 #include "platform/Arguments.h"
 #include "platform/DllSearch.h"
@@ -95,6 +96,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     report.OwnBoxesBy(nullptr);
   }
   const int exitCode = static_cast<int>(controller.Result());
-  report.Note("Exit code " + std::to_string(exitCode));
+  report.Note("Exit code " + Decimal(exitCode));
   return exitCode;
 }
