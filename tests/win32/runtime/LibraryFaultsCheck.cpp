@@ -48,7 +48,8 @@ int wmain() {
     std::string made(none);
   });
   ExpectCaught("vector index out of range", [&] { (void)numbers.at(index); });
-  ExpectCaught("vector past its largest size", [&] { numbers.reserve(numbers.max_size() + index); });
+  ExpectCaught("vector past its largest size",
+               [&] { numbers.reserve(numbers.max_size() + index); });
   ExpectCaught("array of negative length", [&] { delete[] new int[count]; });
   ExpectCaught("empty std::function called", [] {
     std::function<void()> empty;
